@@ -1,0 +1,8 @@
+#pragma once
+// The questionnaire engine's public interface: the result record and its
+// files, the item bank, scoring, norms, interest codes, the profession
+// catalogue, the constant tables and the random generator.
+#include "framework_types.h"
+#include "framework_record.h"
+#include "framework_random.h"
+#include "framework_data.h"

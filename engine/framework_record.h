@@ -1,0 +1,103 @@
+#pragma once
+// The result record: one tested respondent, 6424 bytes, the unit of every
+// record file of the system. The layout is fixed and stored byte for byte.
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "framework_types.h"
+
+static_assert(std::endian::native == std::endian::little, "record files are little-endian images of memory");
+static_assert(sizeof(double) == 8);
+
+// A length-prefixed string of capacity N: one length byte, then N character
+// bytes (code page 1250) of which the first Length are the string.
+template <std::size_t N>
+struct TShortString {
+  std::uint8_t Length;
+  char Chars[N];
+
+  // The string; a damaged length byte above N is read as N.
+  std::string str() const { return std::string(Chars, std::min<std::size_t>(Length, N)); }
+  // Stores s, cut to N characters; the bytes after it are left as they were.
+  void assign(std::string_view s) {
+    const std::size_t n = std::min(s.size(), N);
+    std::memcpy(Chars, s.data(), n);
+    Length = static_cast<std::uint8_t>(n);
+  }
+  bool operator==(const TShortString& o) const {
+    return Length == o.Length && std::memcmp(Chars, o.Chars, std::min<std::size_t>(Length, N)) == 0;
+  }
+};
+static_assert(sizeof(TShortString<100>) == 101 && alignof(TShortString<100>) == 1);
+
+// The part of the record that the scoring routines take by reference.
+struct TScoreSheet {
+  double TestDate;             // days since 30 Dec 1899, local time
+  std::int16_t Answers[60];    // item order; 0 = not answered, 1..5 = rating
+  std::int32_t RawScores[6];   // R I A S E C
+  double Scores[6];            // converted scores of the kind last requested
+  double ScaleRange;           // converted score of the range of the six Z-scores
+  double ScaleSpread;          // converted score of the spread of the six Z-scores
+};
+
+// The natural layout of these members already is the stored layout (every
+// field falls on its own alignment), so no packing is needed; the asserts
+// below pin every offset.
+struct TResultRecord {
+  TShortString<100> Name;
+  TEducation Education;
+  std::uint8_t Align1[2];
+  std::int32_t Age;  // -1 when left empty or not a number
+  TSex Sex;
+  TEducation ExpectedEducation;  // 255 when none was chosen
+  std::uint8_t Align2[2];
+  TScoreSheet ScoreSheet;
+  std::uint16_t KeyExtra;
+  std::uint8_t Align3[2];
+  std::int32_t Id;
+  std::int32_t Reserved1;
+  std::uint8_t Reserved2[2];
+  char Notes[5001];  // NUL-terminated comma text, at most 5000 characters
+  TShortString<50> UniqueId;
+  std::uint8_t Reserved3[1024];
+  std::uint8_t Align4[6];
+};
+
+constexpr std::size_t RecordSize = 6424;
+
+static_assert(sizeof(TScoreSheet) == 216);
+static_assert(offsetof(TScoreSheet, TestDate) == 0);
+static_assert(offsetof(TScoreSheet, Answers) == 8);
+static_assert(offsetof(TScoreSheet, RawScores) == 128);
+static_assert(offsetof(TScoreSheet, Scores) == 152);
+static_assert(offsetof(TScoreSheet, ScaleRange) == 200);
+static_assert(offsetof(TScoreSheet, ScaleSpread) == 208);
+
+static_assert(sizeof(TResultRecord) == RecordSize);
+static_assert(offsetof(TResultRecord, Name) == 0);
+static_assert(offsetof(TResultRecord, Education) == 101);
+static_assert(offsetof(TResultRecord, Align1) == 102);
+static_assert(offsetof(TResultRecord, Age) == 104);
+static_assert(offsetof(TResultRecord, Sex) == 108);
+static_assert(offsetof(TResultRecord, ExpectedEducation) == 109);
+static_assert(offsetof(TResultRecord, Align2) == 110);
+static_assert(offsetof(TResultRecord, ScoreSheet) == 112);
+static_assert(offsetof(TResultRecord, KeyExtra) == 328);
+static_assert(offsetof(TResultRecord, Align3) == 330);
+static_assert(offsetof(TResultRecord, Id) == 332);
+static_assert(offsetof(TResultRecord, Reserved1) == 336);
+static_assert(offsetof(TResultRecord, Reserved2) == 340);
+static_assert(offsetof(TResultRecord, Notes) == 342);
+static_assert(offsetof(TResultRecord, UniqueId) == 5343);
+static_assert(offsetof(TResultRecord, Reserved3) == 5394);
+static_assert(offsetof(TResultRecord, Align4) == 6418);
+
+// The notes up to their terminating NUL (the whole field when a damaged record holds none).
+inline std::string RecordNotes(const TResultRecord& r) {
+  return std::string(r.Notes, strnlen(r.Notes, sizeof r.Notes));
+}

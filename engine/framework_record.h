@@ -101,3 +101,6 @@ static_assert(offsetof(TResultRecord, Align4) == 6418);
 inline std::string RecordNotes(const TResultRecord& r) {
   return std::string(r.Notes, strnlen(r.Notes, sizeof r.Notes));
 }
+
+// Full path of the database file; every database routine reads it when it runs.
+extern std::string DatabaseFileName;

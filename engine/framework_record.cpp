@@ -1,0 +1,3 @@
+#include "framework_record.h"
+
+std::string DatabaseFileName;

@@ -6,3 +6,4 @@
 #include "framework_record.h"
 #include "framework_random.h"
 #include "framework_data.h"
+#include "framework_professions.h"

@@ -6,3 +6,8 @@
 #include "framework_record.h"
 #include "framework_random.h"
 #include "framework_data.h"
+#include "framework_items.h"
+#include "framework_scoring.h"
+#include "framework_norms.h"
+#include "framework_codes.h"
+#include "framework_tables.h"

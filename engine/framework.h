@@ -7,3 +7,8 @@
 #include "framework_random.h"
 #include "framework_data.h"
 #include "framework_professions.h"
+#include "framework_items.h"
+#include "framework_scoring.h"
+#include "framework_norms.h"
+#include "framework_codes.h"
+#include "framework_tables.h"

@@ -46,6 +46,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QRegularExpression>
 #include <QString>
 #include <cmath>
 #include <cstdio>
@@ -308,7 +309,7 @@ class TPainterRun {
       P.setFont(Font(line, 6));
       P.setPen(Colour(line, 7));
       P.setRenderHint(QPainter::TextAntialiasing);
-      P.drawText(r, Alignment(line, 5) | Qt::TextWordWrap, QString::fromStdString(Word(line, 8)));
+      P.drawText(r, Alignment(line, 5) | Qt::TextWordWrap, KeepPrepositions(QString::fromStdString(Word(line, 8))));
     } else if (cmd == "rtext") {
       P.setRenderHint(QPainter::Antialiasing);
       P.setRenderHint(QPainter::TextAntialiasing);
@@ -329,6 +330,13 @@ class TPainterRun {
       Fail(line.Where, "unknown command " + cmd);
     }
     P.restore();
+  }
+
+  // Czech typesetting: a one-letter preposition or conjunction never ends a
+  // line; it is bound to the next word with a no-break space.
+  static QString KeepPrepositions(QString text) {
+    static const QRegularExpression single(QStringLiteral("(^|\\s)([vszkouaiVSZKOUAI]) "));
+    return text.replace(single, QStringLiteral("\\1\\2\u00A0"));
   }
 
   static Qt::Alignment Alignment(const TLine& line, std::size_t k) {

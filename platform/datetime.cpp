@@ -55,7 +55,16 @@ int DaysInMonth(int y, int m) {
 // The whole day and the milliseconds of the time of day, clamped to the range.
 void SplitDateTime(double value, long long& day, long long& ms) {
   if (std::isnan(value)) value = 0;
-  value = std::clamp(value, MinDateTime, MaxDateTime);
+  if (value <= static_cast<double>(FirstDay - 1)) {
+    day = FirstDay;
+    ms = 0;
+    return;
+  }
+  if (value >= static_cast<double>(LastDay + 1)) {
+    day = LastDay;
+    ms = MsPerDay - 1;
+    return;
+  }
   const double whole = std::trunc(value);
   day = static_cast<long long>(whole);
   ms = std::llround(std::fabs(value - whole) * MsPerDay);

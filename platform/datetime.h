@@ -15,7 +15,7 @@ struct TDateTimeParts {
 // The first and last moments a date-time can hold: 1 January 0001 00:00 and
 // 31 December 9999 23:59:59.999.
 constexpr double MinDateTime = -693593.0;
-constexpr double MaxDateTime = 2958465.99999;
+constexpr double MaxDateTime = 2958465.0 + 86399999.0 / 86400000.0;
 
 // The current local date and time.
 double Now();

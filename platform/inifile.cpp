@@ -113,7 +113,7 @@ void IniWriteBool(const std::string& fileName, std::string_view section, std::st
         stored = true;
         break;
       }
-      if (!Trim(lines[i].Text).empty()) insertAt = i + 1;
+      if (name) insertAt = i + 1;
     }
     if (!stored)
       lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {std::string(key) + "=" + digit, ending});

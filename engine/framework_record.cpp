@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <unordered_set>
@@ -32,11 +33,29 @@ TShortString<50> StoredUniqueId(const unsigned char* record) {
   return id;
 }
 
-// The length byte and the characters: two UniqueIds are equal exactly when
-// their keys are.
-std::string UniqueIdKey(const TShortString<50>& id) {
-  return static_cast<char>(id.Length) + id.str();
+void SetStoredKey(unsigned char* record, std::int32_t id, std::uint16_t keyExtra) {
+  std::memcpy(record + offsetof(TResultRecord, Id), &id, sizeof id);
+  std::memcpy(record + offsetof(TResultRecord, KeyExtra), &keyExtra, sizeof keyExtra);
 }
+
+// The length byte and the characters, the rest zero: two UniqueIds are equal
+// exactly when their keys are.
+using TUniqueIdKey = std::array<char, sizeof(TShortString<50>)>;
+
+TUniqueIdKey UniqueIdKey(const unsigned char* record) {
+  const TShortString<50> id = StoredUniqueId(record);
+  TUniqueIdKey key{};
+  key[0] = static_cast<char>(id.Length);
+  const std::string chars = id.str();
+  std::memcpy(key.data() + 1, chars.data(), chars.size());
+  return key;
+}
+
+struct TUniqueIdKeyHash {
+  std::size_t operator()(const TUniqueIdKey& key) const {
+    return std::hash<std::string_view>()(std::string_view(key.data(), key.size()));
+  }
+};
 
 // Id arithmetic wraps around like the 32-bit integers it stands for.
 std::int32_t NextId(std::int32_t id) {
@@ -134,28 +153,35 @@ void BackupDatabase(const std::string& fileName) {
 // record. One scan gives the same result: it collects the stored UniqueIds
 // and the running value of the Id scan, and every record appended afterwards
 // takes its place in both, just as the next AppendRecord's scan would see it.
+// The new records of each block of the backup are gathered at the front of
+// the block and written to the database at once.
 void RestoreDatabase(const std::string& fileName) {
   TRecordFile backup(fileName, TRecordFileMode::ReadOnly, RecordSize);
   std::optional<TRecordFile> database;  // opened at the first record, as the first append would
-  std::unordered_set<std::string> storedIds;
+  std::unordered_set<TUniqueIdKey, TUniqueIdKeyHash> storedIds;
   std::int32_t running = 0;
-  backup.Scan([&](const unsigned char* record, std::int64_t) {
-    TResultRecord R;
-    std::memcpy(&R, record, sizeof R);
+  backup.ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t) {
     if (!database) {
       database.emplace(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+      storedIds.reserve(static_cast<std::size_t>(database->RecordCount() + backup.RecordCount()));
       database->Scan([&](const unsigned char* stored, std::int64_t) {
-        storedIds.insert(UniqueIdKey(StoredUniqueId(stored)));
+        storedIds.insert(UniqueIdKey(stored));
         running = ScanId(running, StoredId(stored));
         return true;
       });
     }
-    R.KeyExtra = 0;
-    R.Id = NextId(running);
-    if (storedIds.insert(UniqueIdKey(R.UniqueId)).second) {
-      database->Write(&R);
-      running = ScanId(running, R.Id);
+    std::size_t fresh = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      unsigned char* record = records + i * RecordSize;
+      if (!storedIds.insert(UniqueIdKey(record)).second) continue;
+      unsigned char* target = records + fresh++ * RecordSize;
+      if (target != record) std::memmove(target, record, RecordSize);
+      const std::int32_t id = NextId(running);
+      SetStoredKey(target, id, 0);
+      running = ScanId(running, id);
     }
+    // After the scan the database's position is the end of its last whole record.
+    if (fresh > 0) database->Write(records, fresh);
     return true;
   });
   if (database) database->Close();

@@ -17,8 +17,8 @@ constexpr int ecAccessDenied = 5;
 constexpr int ecReadBeyondEnd = 100;
 constexpr int ecDiskFull = 101;
 
-// Records read at a time by a scan: about 1.6 MB for the result record.
-constexpr std::size_t ScanBlockBytes = 1 << 21;
+// Records read at a time by a scan: 40 result records, 256 KB.
+constexpr std::size_t ScanBlockBytes = 1 << 18;
 
 }  // namespace
 
@@ -164,7 +164,7 @@ void TRecordFile::Write(const void* buffer, std::size_t count) {
 }
 
 void TRecordFile::ScanBlocks(
-    const std::function<bool(const unsigned char* records, std::size_t count, std::int64_t first)>& visit) {
+    const std::function<bool(unsigned char* records, std::size_t count, std::int64_t first)>& visit) {
   const std::int64_t count = RecordCount();
   Seek(0);
   if (count == 0) return;
@@ -180,7 +180,7 @@ void TRecordFile::ScanBlocks(
 }
 
 void TRecordFile::Scan(const std::function<bool(const unsigned char* record, std::int64_t index)>& visit) {
-  ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t first) {
+  ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t first) {
     for (std::size_t i = 0; i < count; ++i) {
       if (!visit(records + i * recordSize_, first + static_cast<std::int64_t>(i))) {
         position_ = first + static_cast<std::int64_t>(i) + 1;

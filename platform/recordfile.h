@@ -65,9 +65,9 @@ class TRecordFile {
   // the last record read.
   void Scan(const std::function<bool(const unsigned char* record, std::int64_t index)>& visit);
   // The same in whole blocks: `visit` gets `count` consecutive records
-  // starting with record number `first`.
-  void ScanBlocks(
-      const std::function<bool(const unsigned char* records, std::size_t count, std::int64_t first)>& visit);
+  // starting with record number `first`, in a buffer of the scan's own that
+  // it may change (it is refilled from the file for the next block).
+  void ScanBlocks(const std::function<bool(unsigned char* records, std::size_t count, std::int64_t first)>& visit);
 
   // The device and inode of the open file, for telling whether two names are one file.
   void Identity(std::uint64_t& device, std::uint64_t& inode) const;

@@ -46,8 +46,7 @@ TUniqueIdKey UniqueIdKey(const unsigned char* record) {
   const TShortString<50> id = StoredUniqueId(record);
   TUniqueIdKey key{};
   key[0] = static_cast<char>(id.Length);
-  const std::string chars = id.str();
-  std::memcpy(key.data() + 1, chars.data(), chars.size());
+  std::memcpy(key.data() + 1, id.Chars, std::min<std::size_t>(id.Length, sizeof id.Chars));
   return key;
 }
 

@@ -263,6 +263,7 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
       const int kind = pick(0, 9);
       r.Id = kind == 0 ? INT32_MAX - pick(0, 2) : kind == 1 ? INT32_MIN + pick(0, 2) : pick(-20, 40);
       r.KeyExtra = static_cast<std::uint16_t>(pick(0, 2));
+      if (pick(0, 9) == 0) r.UniqueId.Length = static_cast<std::uint8_t>(pick(51, 53));  // a damaged length byte
       out.push_back(r);
     }
     return out;

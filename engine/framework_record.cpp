@@ -1,3 +1,188 @@
 #include "framework_record.h"
 
+#include <sys/stat.h>
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <unordered_set>
+
+#include "framework_random.h"
+
 std::string DatabaseFileName;
+
+namespace {
+
+// The fields of a stored record that the database scans look at, read from
+// the record's bytes as they lie in the file.
+std::int32_t StoredId(const unsigned char* record) {
+  std::int32_t id;
+  std::memcpy(&id, record + offsetof(TResultRecord, Id), sizeof id);
+  return id;
+}
+
+std::uint16_t StoredKeyExtra(const unsigned char* record) {
+  std::uint16_t key;
+  std::memcpy(&key, record + offsetof(TResultRecord, KeyExtra), sizeof key);
+  return key;
+}
+
+TShortString<50> StoredUniqueId(const unsigned char* record) {
+  TShortString<50> id;
+  std::memcpy(&id, record + offsetof(TResultRecord, UniqueId), sizeof id);
+  return id;
+}
+
+void SetStoredKey(unsigned char* record, std::int32_t id, std::uint16_t keyExtra) {
+  std::memcpy(record + offsetof(TResultRecord, Id), &id, sizeof id);
+  std::memcpy(record + offsetof(TResultRecord, KeyExtra), &keyExtra, sizeof keyExtra);
+}
+
+// The length byte and the characters, the rest zero: two UniqueIds are equal
+// exactly when their keys are.
+using TUniqueIdKey = std::array<char, sizeof(TShortString<50>)>;
+
+TUniqueIdKey UniqueIdKey(const unsigned char* record) {
+  const TShortString<50> id = StoredUniqueId(record);
+  TUniqueIdKey key{};
+  key[0] = static_cast<char>(id.Length);
+  std::memcpy(key.data() + 1, id.Chars, std::min<std::size_t>(id.Length, sizeof id.Chars));
+  return key;
+}
+
+struct TUniqueIdKeyHash {
+  std::size_t operator()(const TUniqueIdKey& key) const {
+    return std::hash<std::string_view>()(std::string_view(key.data(), key.size()));
+  }
+};
+
+// Id arithmetic wraps around like the 32-bit integers it stands for.
+std::int32_t NextId(std::int32_t id) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(id) + 1u);
+}
+
+// One step of the Id scan over the stored records in file order: a stored Id
+// above the running value lifts it to that Id plus 1. The new record's Id is
+// the final value plus 1.
+std::int32_t ScanId(std::int32_t running, std::int32_t storedId) {
+  return running < storedId ? NextId(storedId) : running;
+}
+
+bool SameFile(TRecordFile& database, const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0) {
+    std::uint64_t device, inode;
+    database.Identity(device, inode);
+    return st.st_dev == device && st.st_ino == inode;
+  }
+  std::error_code e1, e2;
+  const auto a = std::filesystem::weakly_canonical(fileName, e1);
+  const auto b = std::filesystem::weakly_canonical(DatabaseFileName, e2);
+  return !e1 && !e2 && a == b;
+}
+
+}  // namespace
+
+void InitResultRecord(TResultRecord& R) {
+  SeedFromClock();
+  std::memset(R.Reserved3, 0, sizeof R.Reserved3);
+  R.UniqueId.Length = 0;
+  for (std::size_t i = 0; i < sizeof R.UniqueId.Chars; ++i) {
+    R.UniqueId.Chars[i] = static_cast<char>(97 + RandomBelow(26));
+    R.UniqueId.Length = static_cast<std::uint8_t>(i + 1);
+  }
+}
+
+void AppendRecord(TResultRecord& R) {
+  R.KeyExtra = 0;
+  R.Id = 0;
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  bool duplicate = false;
+  std::int32_t running = 0;
+  database.Scan([&](const unsigned char* stored, std::int64_t) {
+    if (StoredUniqueId(stored) == R.UniqueId) duplicate = true;
+    running = ScanId(running, StoredId(stored));
+    return true;
+  });
+  R.Id = NextId(running);
+  // The scan leaves the position after the last whole record: trailing bytes are overwritten.
+  if (!duplicate) database.Write(&R);
+  database.Close();
+}
+
+void UpdateRecord(const TResultRecord& R) {
+  const TResultRecord copy = R;
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  std::int64_t found = -1;
+  database.Scan([&](const unsigned char* stored, std::int64_t index) {
+    if (StoredId(stored) != copy.Id || StoredKeyExtra(stored) != copy.KeyExtra) return true;
+    found = index;
+    return false;
+  });
+  if (found < 0)
+    throw EDatabaseError("Record not found: no stored record has Id " + std::to_string(copy.Id) + " and key " +
+                         std::to_string(copy.KeyExtra));
+  database.Seek(found);
+  database.Write(&copy);
+  database.Close();
+}
+
+void LoadResultFile(TResultRecord& R, const std::string& fileName) {
+  TRecordFile file(fileName, TRecordFileMode::ReadOnly, RecordSize);
+  TResultRecord loaded;
+  file.Read(&loaded);
+  file.Close();
+  R = loaded;
+}
+
+void BackupDatabase(const std::string& fileName) {
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
+  if (SameFile(database, fileName))
+    throw EDatabaseError("The backup file must be another file than the database file " + DatabaseFileName);
+  TRecordFile backup(fileName, TRecordFileMode::Create, RecordSize);
+  database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
+    backup.Write(records, count);
+    return true;
+  });
+  database.Close();
+  backup.Close();
+}
+
+// Passing each record to AppendRecord would read the whole database once per
+// record. One scan gives the same result: it collects the stored UniqueIds
+// and the running value of the Id scan, and every record appended afterwards
+// takes its place in both, just as the next AppendRecord's scan would see it.
+// The new records of each block of the backup are gathered at the front of
+// the block and written to the database at once.
+void RestoreDatabase(const std::string& fileName) {
+  TRecordFile backup(fileName, TRecordFileMode::ReadOnly, RecordSize);
+  std::optional<TRecordFile> database;  // opened at the first record, as the first append would
+  std::unordered_set<TUniqueIdKey, TUniqueIdKeyHash> storedIds;
+  std::int32_t running = 0;
+  backup.ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t) {
+    if (!database) {
+      database.emplace(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+      storedIds.reserve(static_cast<std::size_t>(database->RecordCount() + backup.RecordCount()));
+      database->Scan([&](const unsigned char* stored, std::int64_t) {
+        storedIds.insert(UniqueIdKey(stored));
+        running = ScanId(running, StoredId(stored));
+        return true;
+      });
+    }
+    std::size_t fresh = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      unsigned char* record = records + i * RecordSize;
+      if (!storedIds.insert(UniqueIdKey(record)).second) continue;
+      unsigned char* target = records + fresh++ * RecordSize;
+      if (target != record) std::memmove(target, record, RecordSize);
+      const std::int32_t id = NextId(running);
+      SetStoredKey(target, id, 0);
+      running = ScanId(running, id);
+    }
+    // After the scan the database's position is the end of its last whole record.
+    if (fresh > 0) database->Write(records, fresh);
+    return true;
+  });
+  if (database) database->Close();
+  backup.Close();
+}

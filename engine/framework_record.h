@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "framework_types.h"
+#include "recordfile.h"
 
 static_assert(std::endian::native == std::endian::little, "record files are little-endian images of memory");
 static_assert(sizeof(double) == 8);
@@ -37,12 +39,12 @@ static_assert(sizeof(TShortString<100>) == 101 && alignof(TShortString<100>) == 
 
 // The part of the record that the scoring routines take by reference.
 struct TScoreSheet {
-  double TestDate;             // days since 30 Dec 1899, local time
-  std::int16_t Answers[60];    // item order; 0 = not answered, 1..5 = rating
-  std::int32_t RawScores[6];   // R I A S E C
-  double Scores[6];            // converted scores of the kind last requested
-  double ScaleRange;           // converted score of the range of the six Z-scores
-  double ScaleSpread;          // converted score of the spread of the six Z-scores
+  double TestDate;            // days since 30 Dec 1899, local time
+  std::int16_t Answers[60];   // item order; 0 = not answered, 1..5 = rating
+  std::int32_t RawScores[6];  // R I A S E C
+  double Scores[6];           // converted scores of the kind last requested
+  double ScaleRange;          // converted score of the range of the six Z-scores
+  double ScaleSpread;         // converted score of the spread of the six Z-scores
 };
 
 // The natural layout of these members already is the stored layout (every
@@ -104,3 +106,37 @@ inline std::string RecordNotes(const TResultRecord& r) {
 
 // Full path of the database file; every database routine reads it when it runs.
 extern std::string DatabaseFileName;
+
+// A database operation refused for a reason other than a failed file step
+// (a record that is not stored, a backup onto the database itself).
+class EDatabaseError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The record operations. Each opens the files it needs and closes them before
+// it returns; a failed file step throws EInOutError.
+
+// Prepares a fresh record: reseeds the generator from the clock, draws a new
+// UniqueId of 50 letters "a".."z" and clears Reserved3. Nothing else changes.
+void InitResultRecord(TResultRecord& R);
+
+// Gives R KeyExtra 0 and an Id above every stored Id, and appends R to the
+// database unless a stored record has R's UniqueId (R's Id changes anyway).
+void AppendRecord(TResultRecord& R);
+
+// Overwrites the first stored record whose Id and KeyExtra equal R's with R.
+// Throws EDatabaseError, changing nothing, when no stored record has that key.
+void UpdateRecord(const TResultRecord& R);
+
+// Reads the first record of the named file (opened read-only) into R; a file
+// shorter than one record raises code 100 and leaves R as it was.
+void LoadResultFile(TResultRecord& R, const std::string& fileName);
+
+// Writes a new file holding a copy of every database record. A file name that
+// names the database file itself is refused with EDatabaseError.
+void BackupDatabase(const std::string& fileName);
+
+// Merges every record of the named file (opened read-only) into the database,
+// with the result of passing each, in file order, to AppendRecord.
+void RestoreDatabase(const std::string& fileName);

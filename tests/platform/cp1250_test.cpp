@@ -1,9 +1,9 @@
+#include "cp1250.h"
+
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
-
-#include "cp1250.h"
 
 namespace {
 
@@ -51,9 +51,13 @@ TEST(Cp1250, CzechTextAndUnmappableCharacters) {
   EXPECT_EQ(static_cast<unsigned char>(czech[1]), 0xF8);  // ř
   EXPECT_EQ(Cp1250ToUtf8(czech), "Příliš žluťoučký kůň úpěl ďábelské ódy");
   // Characters outside the code page, a surrogate pair and broken UTF-8 each become one "?".
-  EXPECT_EQ(Utf8ToCp1250("a€b"), "a\x80" "b");
+  EXPECT_EQ(Utf8ToCp1250("a€b"),
+            "a\x80"
+            "b");
   EXPECT_EQ(Utf8ToCp1250("日本"), "??");
   EXPECT_EQ(Utf16ToCp1250(u"x\U0001F600y"), "x?y");
   EXPECT_EQ(Utf8ToCp1250("a\xC3"), "a?");
-  EXPECT_EQ(Utf8ToCp1250("\xFF" "b"), "?b");
+  EXPECT_EQ(Utf8ToCp1250("\xFF"
+                         "b"),
+            "?b");
 }

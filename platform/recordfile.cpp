@@ -1,0 +1,215 @@
+#include "recordfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+constexpr int ecFileNotFound = 2;
+constexpr int ecInvalidFilename = 3;
+constexpr int ecTooManyOpenFiles = 4;
+constexpr int ecAccessDenied = 5;
+constexpr int ecReadBeyondEnd = 100;
+constexpr int ecDiskFull = 101;
+
+// Records read at a time by a scan: 40 result records, 256 KB.
+constexpr std::size_t ScanBlockBytes = 1 << 18;
+
+}  // namespace
+
+std::string InOutErrorMessage(int code) {
+  switch (code) {
+    case ecFileNotFound:
+      return "File not found";
+    case ecInvalidFilename:
+      return "Invalid filename";
+    case ecTooManyOpenFiles:
+      return "Too many open files";
+    case ecAccessDenied:
+      return "File access denied";
+    case ecReadBeyondEnd:
+      return "Read beyond end of file";
+    case ecDiskFull:
+      return "Disk full";
+    default:
+      return "I/O error " + std::to_string(code);
+  }
+}
+
+EInOutError::EInOutError(int code) : std::runtime_error(InOutErrorMessage(code)), ErrorCode(code) {}
+
+int InOutErrorCode(int osError) {
+  switch (osError) {
+    case ENOENT:
+    case ENOTDIR:
+      return ecFileNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+      return ecInvalidFilename;
+    case EMFILE:
+    case ENFILE:
+      return ecTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      return ecAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return ecDiskFull;
+    default:
+      switch (osError) {
+        case ecInvalidFilename:
+        case ecTooManyOpenFiles:
+        case ecAccessDenied:
+        case ecReadBeyondEnd:
+        case ecDiskFull:
+          return 1000 + osError;
+        default:
+          return osError;
+      }
+  }
+}
+
+void RaiseOsError(int osError) {
+  throw EInOutError(InOutErrorCode(osError));
+}
+
+TRecordFile::TRecordFile(const std::string& fileName, TRecordFileMode mode, std::size_t recordSize)
+    : recordSize_(recordSize) {
+  if (recordSize == 0) throw std::invalid_argument("record size 0");
+  if (fileName.empty() || fileName.find('\0') != std::string::npos) throw EInOutError(ecInvalidFilename);
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case TRecordFileMode::ReadWrite:
+      flags |= O_RDWR;
+      break;
+    case TRecordFileMode::ReadOnly:
+      flags |= O_RDONLY;
+      break;
+    case TRecordFileMode::Create:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+  }
+  do fd_ = ::open(fileName.c_str(), flags, 0666);
+  while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) RaiseOsError(errno);
+  // A directory opens read-only on Linux, but it is no record file.
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    const int err = errno;
+    ::close(fd_);
+    RaiseOsError(err);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    RaiseOsError(EISDIR);
+  }
+}
+
+TRecordFile::~TRecordFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::int64_t TRecordFile::RecordCount() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) RaiseOsError(errno);
+  return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(recordSize_);
+}
+
+void TRecordFile::Seek(std::int64_t record) {
+  if (record < 0) throw std::out_of_range("negative record number");
+  position_ = record;
+}
+
+void TRecordFile::Read(void* buffer, std::size_t count) {
+  const std::size_t total = count * recordSize_;
+  const off_t start = static_cast<off_t>(position_) * static_cast<off_t>(recordSize_);
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < total) {
+    const ssize_t n = ::pread(fd_, out + done, total - done, start + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseOsError(errno);
+    }
+    if (n == 0) throw EInOutError(ecReadBeyondEnd);
+    done += static_cast<std::size_t>(n);
+  }
+  position_ += static_cast<std::int64_t>(count);
+}
+
+void TRecordFile::Write(const void* buffer, std::size_t count) {
+  const std::size_t total = count * recordSize_;
+  const off_t start = static_cast<off_t>(position_) * static_cast<off_t>(recordSize_);
+  const auto* in = static_cast<const unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < total) {
+    const ssize_t n = ::pwrite(fd_, in + done, total - done, start + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseOsError(errno);
+    }
+    if (n == 0) throw EInOutError(ecDiskFull);
+    done += static_cast<std::size_t>(n);
+  }
+  position_ += static_cast<std::int64_t>(count);
+}
+
+void TRecordFile::ScanBlocks(
+    const std::function<bool(unsigned char* records, std::size_t count, std::int64_t first)>& visit) {
+  const std::int64_t count = RecordCount();
+  Seek(0);
+  if (count == 0) return;
+  const std::size_t block = std::max<std::size_t>(1, ScanBlockBytes / recordSize_);
+  const auto most = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(block), count));
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(most * recordSize_);
+  while (position_ < count) {
+    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(most), count - position_));
+    const std::int64_t first = position_;
+    Read(buffer.get(), n);
+    if (!visit(buffer.get(), n, first)) return;
+  }
+}
+
+void TRecordFile::Scan(const std::function<bool(const unsigned char* record, std::int64_t index)>& visit) {
+  ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t first) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!visit(records + i * recordSize_, first + static_cast<std::int64_t>(i))) {
+        position_ = first + static_cast<std::int64_t>(i) + 1;
+        return false;
+      }
+    }
+    return true;
+  });
+}
+
+void TRecordFile::Identity(std::uint64_t& device, std::uint64_t& inode) const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) RaiseOsError(errno);
+  device = st.st_dev;
+  inode = st.st_ino;
+}
+
+void TRecordFile::Close() {
+  const int fd = fd_;
+  fd_ = -1;
+  // Linux frees the descriptor even when close is interrupted.
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) RaiseOsError(errno);
+}
+
+bool FileExists(const std::string& fileName) {
+  struct stat st {};
+  return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+void CreateEmptyFile(const std::string& fileName) {
+  TRecordFile(fileName, TRecordFileMode::Create, 1).Close();
+}

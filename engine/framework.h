@@ -12,3 +12,4 @@
 #include "framework_norms.h"
 #include "framework_codes.h"
 #include "framework_tables.h"
+#include "framework_csv.h"

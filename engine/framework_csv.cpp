@@ -1,0 +1,119 @@
+#include "framework_csv.h"
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "cp1250.h"
+#include "datetime.h"
+#include "framework_codes.h"
+#include "framework_norms.h"
+#include "framework_tables.h"
+#include "recordfile.h"
+
+namespace {
+
+constexpr const char* LineEnd = "\r\n";
+// The lines are gathered and written in pieces of about this size.
+constexpr std::size_t WriteChunk = 1 << 20;
+
+void AppendNumber(std::string& out, long long value) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  out.append(buf, end);
+  out += ';';
+}
+
+void AppendField(std::string& out, const std::string& text) {
+  out += text;
+  out += ';';
+}
+
+// The converted scores, each rounded to the nearest integer (a half to the even one).
+void AppendScores(std::string& out, const TScoreSheet& sheet) {
+  for (const double score : sheet.Scores) AppendNumber(out, static_cast<long long>(std::nearbyint(score)));
+}
+
+// True when fileName names the open database file (the same file, however spelt).
+bool IsOpenFile(const TRecordFile& database, const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) return false;  // a name that names no file is not the database
+  std::uint64_t device, inode;
+  database.Identity(device, inode);
+  return st.st_dev == device && st.st_ino == inode;
+}
+
+}  // namespace
+
+std::string CsvHeaderLine() {
+  std::string h = "Jméno a příjmení;Pohlaví;Věk;Dosažené vzdělání;Očekávané vzdělání;Datum testování;";
+  for (const char* title : {"Hrubý skór - ", "Percentil - ", "T-skór - "})
+    for (const char letter : ScaleLetters) (h += title) += std::string{letter, ';'};
+  h += "Kód;";
+  for (int n = 1; n <= 60; ++n) h += "Odpověď " + std::to_string(n) + ";";
+  h += "Poznámky";
+  return Utf8ToCp1250(h) + LineEnd;
+}
+
+void AppendCsvLine(std::string& out, const TResultRecord& r) {
+  // A Sex other than 0 or 1 has no norm block; raw scores outside 10..50 have
+  // no rows in it, and then DeriveCodes gives no code at all. Either way the
+  // converted fields stay empty instead of being read from outside the tables.
+  TScoreSheet sheet = r.ScoreSheet;
+  TStringArray exact, coarse, permuted;
+  const bool hasNorms = r.Sex == sxMale || r.Sex == sxFemale;
+  if (hasNorms) DeriveCodes(sheet, Norms[r.Sex], exact, coarse, permuted);
+  const bool scored = !exact.empty();
+
+  AppendField(out, r.Name.str());
+  AppendField(out, SexText(r.Sex));
+  AppendNumber(out, r.Age);
+  AppendField(out, EducationText(r.Education));
+  AppendField(out, EducationText(r.ExpectedEducation));
+  AppendField(out, RegionalDateTime(r.ScoreSheet.TestDate));
+  for (const std::int32_t raw : r.ScoreSheet.RawScores) AppendNumber(out, raw);
+  if (scored) {
+    ConvertScores(sheet, Norms[r.Sex], skPercentile);
+    AppendScores(out, sheet);
+    ConvertScores(sheet, Norms[r.Sex], skTScore);
+    AppendScores(out, sheet);
+    for (std::size_t i = 0; i < exact.size(); ++i) {
+      if (i > 0) out += '/';
+      out += exact[i];
+    }
+    out += ';';
+  } else {
+    out.append(2 * ScaleCount + 1, ';');
+  }
+  for (const std::int16_t answer : r.ScoreSheet.Answers) AppendNumber(out, answer);
+  out += RecordNotes(r);
+  out += LineEnd;
+}
+
+void ExportCsv(const std::string& fileName) {
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
+  // Creating the text file would empty the database when both are one file.
+  if (IsOpenFile(database, fileName))
+    throw EDatabaseError("The CSV file must be another file than the database file " + DatabaseFileName);
+  TRecordFile csv(fileName, TRecordFileMode::Create, 1);  // a file of one-byte records is a plain byte file
+
+  std::string text = CsvHeaderLine();
+  text.reserve(WriteChunk + 16 * 1024);
+  database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
+    for (std::size_t i = 0; i < count; ++i) {
+      TResultRecord r;
+      std::memcpy(&r, records + i * RecordSize, RecordSize);
+      AppendCsvLine(text, r);
+      if (text.size() >= WriteChunk) {
+        csv.Write(text.data(), text.size());
+        text.clear();
+      }
+    }
+    return true;
+  });
+  csv.Write(text.data(), text.size());
+  database.Close();
+  csv.Close();
+}

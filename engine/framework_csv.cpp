@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "cp1250.h"
 #include "datetime.h"
@@ -12,6 +15,8 @@
 #include "framework_norms.h"
 #include "framework_tables.h"
 #include "recordfile.h"
+
+static_assert(RecordSize % alignof(TResultRecord) == 0);
 
 namespace {
 
@@ -34,6 +39,14 @@ void AppendField(std::string& out, const std::string& text) {
 // The converted scores, each rounded to the nearest integer (a half to the even one).
 void AppendScores(std::string& out, const TScoreSheet& sheet) {
   for (const double score : sheet.Scores) AppendNumber(out, static_cast<long long>(std::nearbyint(score)));
+}
+
+// The text of every value of a stored byte, looked up once: the lookups build
+// their text at each call, and every record asks for three of them.
+std::array<std::string, 256> TextsOfEveryByte(std::string (*lookup)(std::uint8_t)) {
+  std::array<std::string, 256> texts;
+  for (std::size_t v = 0; v < texts.size(); ++v) texts[v] = lookup(static_cast<std::uint8_t>(v));
+  return texts;
 }
 
 // True when fileName names the open database file (the same file, however spelt).
@@ -67,11 +80,12 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   if (hasNorms) DeriveCodes(sheet, Norms[r.Sex], exact, coarse, permuted);
   const bool scored = !exact.empty();
 
+  static const auto sexTexts = TextsOfEveryByte(SexText), educationTexts = TextsOfEveryByte(EducationText);
   AppendField(out, r.Name.str());
-  AppendField(out, SexText(r.Sex));
+  AppendField(out, sexTexts[r.Sex]);
   AppendNumber(out, r.Age);
-  AppendField(out, EducationText(r.Education));
-  AppendField(out, EducationText(r.ExpectedEducation));
+  AppendField(out, educationTexts[r.Education]);
+  AppendField(out, educationTexts[r.ExpectedEducation]);
   AppendField(out, RegionalDateTime(r.ScoreSheet.TestDate));
   for (const std::int32_t raw : r.ScoreSheet.RawScores) AppendNumber(out, raw);
   if (scored) {
@@ -103,9 +117,16 @@ void ExportCsv(const std::string& fileName) {
   text.reserve(WriteChunk + 16 * 1024);
   database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
     for (std::size_t i = 0; i < count; ++i) {
-      TResultRecord r;
-      std::memcpy(&r, records + i * RecordSize, RecordSize);
-      AppendCsvLine(text, r);
+      // The records are read where the scan put them (the buffer is aligned for them and RecordSize keeps
+      // every image aligned); only a buffer without that alignment costs a copy of each record.
+      const unsigned char* image = records + i * RecordSize;
+      if (reinterpret_cast<std::uintptr_t>(image) % alignof(TResultRecord) == 0) {
+        AppendCsvLine(text, *std::launder(reinterpret_cast<const TResultRecord*>(image)));
+      } else {
+        TResultRecord r;
+        std::memcpy(&r, image, RecordSize);
+        AppendCsvLine(text, r);
+      }
       if (text.size() >= WriteChunk) {
         csv.Write(text.data(), text.size());
         text.clear();

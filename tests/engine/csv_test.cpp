@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
@@ -112,6 +111,11 @@ TEST_F(CsvExport, EmptyDatabaseGivesTheHeaderAlone) {
   EXPECT_EQ(fields[84], "Odpověď 60");
   EXPECT_EQ(fields[85], "Poznámky");
   EXPECT_EQ(header.substr(header.size() - 2), "\r\n");
+
+  // Bytes short of a whole record are no record.
+  WriteBytes(DatabaseFileName, std::string(RecordSize - 1, '\1'));
+  ExportCsv(target_);
+  EXPECT_EQ(ReadBytes(target_), CsvHeaderLine());
 }
 
 TEST_F(CsvExport, EveryFieldIsWhatTheEngineComputesForTheRecord) {

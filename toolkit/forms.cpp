@@ -57,7 +57,7 @@ void TForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!QueryClose()) {
+  if (!platformClose_ || !QueryClose()) {
     event->ignore();
     return;
   }

@@ -6,7 +6,8 @@
 // FormCloseQuery() decides, and a refused close leaves the result at mrNone.
 // The platform's close command (the window manager's close box, Alt+F4) and
 // Close() go through FormCloseQuery() as well and give mrCancel; while
-// FormCloseQuery() runs for them, ModalResult() is still mrNone. Escape closes
+// FormCloseQuery() runs for them, ModalResult() is still mrNone. A window may
+// refuse the platform's close altogether (SetPlatformClose). Escape closes
 // nothing. The hooks FormCreate, FormShow, FormKeyDown and FormCloseQuery run
 // inside the application's default handler (dialogs.h), so an error in them
 // is reported in the error box and the window carries on (a window whose
@@ -45,8 +46,11 @@ class TForm : public QDialog {
   void SetStayOnTop(bool on);                 // kept above other windows
   void SetClientSize(int width, int height);  // fixed client area
   void SetCentredOnShow(bool on);             // centred on the screen at every showing
-  void CentreOnScreen();                      // (screen - size) div 2 on both axes
-  static QRect ScreenRect();                  // the primary screen, in pixels
+  // false: the platform's close command is refused before FormCloseQuery is
+  // asked (a window that closes only through its own commands).
+  void SetPlatformClose(bool allowed) { platformClose_ = allowed; }
+  void CentreOnScreen();      // (screen - size) div 2 on both axes
+  static QRect ScreenRect();  // the primary screen, in pixels
 
   // Runs FormCreate once the derived window is complete (CreateForm does it).
   void Created();
@@ -68,6 +72,7 @@ class TForm : public QDialog {
 
   TModalResult modalResult_ = mrNone;
   bool centredOnShow_ = false;
+  bool platformClose_ = true;
 };
 
 // true for the key combination that the counsellor uses on the test-run

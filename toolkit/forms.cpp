@@ -113,8 +113,10 @@ QRect TForm::ScreenRect() {
 }
 
 void TForm::CentreOnScreen() {
+  // The whole window, frame included, as far as the window system has told its frame.
   const QRect screen = ScreenRect();
-  move(screen.left() + (screen.width() - width()) / 2, screen.top() + (screen.height() - height()) / 2);
+  const QSize outer = frameGeometry().size();
+  move(screen.left() + (screen.width() - outer.width()) / 2, screen.top() + (screen.height() - outer.height()) / 2);
 }
 
 bool IsCtrlJ(int key, Qt::KeyboardModifiers shift) {

@@ -83,6 +83,10 @@ void TPanel::SetBevel(bool raised) {
 
 void THoverButtons::Add(TImage* button, TImage* normal, TImage* over) {
   buttons_.push_back({button, normal, over});
+  normal->hide();
+  over->hide();
+  button->SetAutoSize(true);
+  ShowNormal(button);
 }
 
 THoverButtons::TButton& THoverButtons::Find(TImage* button) {

@@ -74,7 +74,8 @@ class TPanel : public QFrame {
 // when a button's state changes, never on every move.
 class THoverButtons {
  public:
-  // Buttons are visited in the order they are added.
+  // Buttons are visited in the order they are added. The two looks are
+  // hidden, and the button takes its normal look and size with tag 0.
   void Add(TImage* button, TImage* normal, TImage* over);
   // Gives a button other looks (for a window whose button changes its role).
   void SetLooks(TImage* button, TImage* normal, TImage* over);

@@ -1,5 +1,6 @@
 #include "forms.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -68,10 +69,33 @@ void TForm::closeEvent(QCloseEvent* event) {
 
 void TForm::reject() {}
 
+void TForm::KeyDown(QKeyEvent* event) {
+  Guarded([&] { FormKeyDown(event->key(), event->modifiers()); });
+}
+
 void TForm::keyPressEvent(QKeyEvent* event) {
   // Keys go to the window's own handler only; the dialog's default keys
   // (Escape rejects, Enter presses the default button) are not wanted here.
-  Guarded([&] { FormKeyDown(event->key(), event->modifiers()); });
+  if (!keyPreview_) KeyDown(event);
+}
+
+void TForm::SetKeyPreview(bool on) {
+  if (on == keyPreview_) return;
+  keyPreview_ = on;
+  if (on)
+    qApp->installEventFilter(this);
+  else
+    qApp->removeEventFilter(this);
+}
+
+bool TForm::eventFilter(QObject* watched, QEvent* event) {
+  // A key goes first to the window's focus control (or the window itself) and
+  // then up through its parents; the window's handler sees it at the first step.
+  if (keyPreview_ && event->type() == QEvent::KeyPress) {
+    QWidget* first = focusWidget() ? focusWidget() : this;
+    if (watched == first && first->window() == this) KeyDown(static_cast<QKeyEvent*>(event));
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TForm::FormKeyDown(int, Qt::KeyboardModifiers) {}

@@ -52,6 +52,11 @@ class TForm : public QDialog {
   void CentreOnScreen();      // (screen - size) div 2 on both axes
   static QRect ScreenRect();  // the primary screen, in pixels
 
+  // With key preview, FormKeyDown sees every key pressed in the window before
+  // the control with the focus gets it (once per key, whichever control has
+  // the focus). Without it, FormKeyDown gets the keys that no control takes.
+  void SetKeyPreview(bool on);
+
   // Runs FormCreate once the derived window is complete (CreateForm does it).
   void Created();
 
@@ -66,13 +71,16 @@ class TForm : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;  // Escape and the like: nothing
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool QueryClose();
+  void KeyDown(QKeyEvent* event);
 
   TModalResult modalResult_ = mrNone;
   bool centredOnShow_ = false;
   bool platformClose_ = true;
+  bool keyPreview_ = false;
 };
 
 // true for the key combination that the counsellor uses on the test-run

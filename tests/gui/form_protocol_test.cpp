@@ -2,6 +2,7 @@
 // application's default handler, on a small window made for the purpose.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <stdexcept>
 
 #include "controls.h"
@@ -21,12 +22,16 @@ class TProbeForm : public TForm {
       (*button)->setObjectName(QString::fromLatin1(name));
       (*button)->setGeometry(x, 10, 80, 40);
     }
+    edit = new QLineEdit(this);
+    edit->setObjectName(QStringLiteral("edit"));
+    edit->setGeometry(10, 60, 180, 24);
     Bind(okButton, &TImage::clicked, this, &TProbeForm::OkClick);
     Bind(failButton, &TImage::clicked, this, &TProbeForm::FailClick);
   }
 
   TImage* okButton = nullptr;
   TImage* failButton = nullptr;
+  QLineEdit* edit = nullptr;
   bool allowClose = true;
   int closeQueries = 0;
   TModalResult resultSeenByQuery = mrNone;
@@ -41,7 +46,9 @@ class TProbeForm : public TForm {
   void FormShow() override {
     if (failOnShow) throw std::runtime_error("show failed");
   }
-  void FormKeyDown(int key, Qt::KeyboardModifiers shift) override { keys.emplace_back(key, shift); }
+  void FormKeyDown(int key, Qt::KeyboardModifiers shift) override {
+    if (key != Qt::Key_Control && key != Qt::Key_Shift && key != Qt::Key_Alt) keys.emplace_back(key, shift);
+  }
   bool FormCloseQuery() override {
     ++closeQueries;
     resultSeenByQuery = ModalResult();
@@ -92,6 +99,30 @@ TEST_F(FormProtocol, ModalResultCloseQueryEscapeAndPlatformClose) {
   EXPECT_EQ(form.ShowModal(), mrOk);
   EXPECT_TRUE(again.Done());
   EXPECT_EQ(form.closeQueries, 4);
+}
+
+TEST_F(FormProtocol, KeyPreviewSeesEachKeyOnce) {
+  TProbeForm form;
+  TModalAnswers answers(Steps([&](QWidget* w) {
+    form.edit->setFocus();
+    PressKey(w, Qt::Key_A);  // taken by the edit: the window's handler does not see it
+    EXPECT_TRUE(form.keys.empty());
+    form.SetKeyPreview(true);
+    PressKey(w, Qt::Key_B);
+    PressKey(w, Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(form.edit->text(), QStringLiteral("ab")) << "the edit still gets its keys";
+    ASSERT_EQ(form.keys.size(), 2u);
+    EXPECT_EQ(form.keys[0].first, Qt::Key_B);
+    EXPECT_TRUE(IsCtrlJ(form.keys[1].first, form.keys[1].second));
+    form.edit->clearFocus();
+    form.setFocus();
+    PressKey(w, Qt::Key_C);
+    EXPECT_EQ(form.keys.size(), 3u);
+    form.SetKeyPreview(false);
+    form.SetModalResult(mrOk);
+  }));
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  EXPECT_TRUE(answers.Done());
 }
 
 TEST_F(FormProtocol, ErrorsInHandlersAreReportedAndTheWindowGoesOn) {

@@ -20,6 +20,12 @@ QWindow* HandleOf(QWidget* window) {
   return handle;
 }
 
+// Ends a modal window's loop whatever the window would say, so a failing test
+// ends instead of waiting.
+void ForceClose(QWidget* modal) {
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->QDialog::done(QDialog::Rejected);
+}
+
 }  // namespace
 
 TModalAnswers::TModalAnswers(std::vector<Step> steps, int timeoutMs) : steps_(std::move(steps)), timeoutMs_(timeoutMs) {
@@ -49,8 +55,19 @@ bool TModalAnswers::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TModalAnswers::Poll() {
-  if (running_ || Done()) return;
+  if (running_) return;
   QWidget* modal = QApplication::activeModalWidget();
+  if (Done()) {
+    // Every step has run: a modal window that stays open now would wait for
+    // ever (a step that stopped early, or a window nobody answers).
+    if (!modal) {
+      waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+    } else if (QDateTime::currentMSecsSinceEpoch() - waitingSince_ > timeoutMs_) {
+      ADD_FAILURE() << "modal window " << NameOf(modal).toStdString() << " left open after the last step";
+      ForceClose(modal);
+    }
+    return;
+  }
   if (modal && modal != last_ && modal->isVisible()) {
     // Run the step from a posted call, not inside this timer's own event, so
     // that the polling goes on while the step waits in a nested modal window.
@@ -73,7 +90,7 @@ void TModalAnswers::Poll() {
   if (QDateTime::currentMSecsSinceEpoch() - waitingSince_ > timeoutMs_) {
     ADD_FAILURE() << "no modal window appeared for step " << acted_ + 1 << " of " << steps_.size();
     acted_ = static_cast<int>(steps_.size());  // give up the remaining steps
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->QDialog::done(QDialog::Rejected);
+    ForceClose(modal);
   }
 }
 

@@ -20,7 +20,8 @@
 // answered twice). The modal window active when the answers are armed is
 // not acted on until it has been hidden. A step that finds no window within
 // the time limit is reported as a test failure and the window then active is
-// closed by force, so the test does not hang.
+// closed by force, so the test does not hang; so is a modal window that stays
+// open after the last step has run.
 class TModalAnswers : public QObject {
   Q_OBJECT
 

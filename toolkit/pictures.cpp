@@ -1,0 +1,36 @@
+#include "pictures.h"
+
+#include <map>
+#include <string>
+
+namespace {
+
+constexpr std::string_view Extension = ".jpg";
+
+}  // namespace
+
+QImage Picture(std::string_view name) {
+  // Decoded pictures stay for the program's life; QImage copies share the pixels.
+  static std::map<std::string, QImage, std::less<>> cache;
+  if (auto it = cache.find(name); it != cache.end()) return it->second;
+  const TEmbeddedFile* file = FindEmbedded(PictureFiles(), std::string(name) + std::string(Extension));
+  if (!file) throw EPictureError("The program has no picture named \"" + std::string(name) + "\"");
+  QImage image;
+  try {
+    image = DecodeJpeg(file->Data, file->Size);
+  } catch (const EPictureError& e) {
+    throw EPictureError(std::string(e.what()) + " (picture \"" + std::string(name) + "\")");
+  }
+  cache.emplace(std::string(name), image);
+  return image;
+}
+
+QStringList PictureNames() {
+  QStringList names;
+  for (const auto& f : PictureFiles()) {
+    if (f.Name.ends_with(Extension))
+      names << QString::fromUtf8(f.Name.data(), static_cast<qsizetype>(f.Name.size() - Extension.size()));
+  }
+  names.sort();
+  return names;
+}

@@ -14,14 +14,20 @@
 #include <vector>
 
 // Answers the modal windows that appear from now on, one step per window, in
-// order: each step runs once on QApplication::activeModalWidget() when a
-// modal window is active that it has not acted on yet (a window acted on
-// counts as new again once it has been hidden, so a window shown twice is
-// answered twice). The modal window active when the answers are armed is
-// not acted on until it has been hidden. A step that finds no window within
+// order: each step runs once on QApplication::activeModalWidget() as soon as
+// the active modal window is another than the one the previous step acted on,
+// or the same one shown anew (hidden in between). So a window shown twice is
+// answered twice, and a window whose step opened a nested box is answered
+// again by the step after the box's. The modal window active when the answers
+// are armed counts as acted on. A step that finds no window within
 // the time limit is reported as a test failure and the window then active is
 // closed by force, so the test does not hang; so is a modal window that stays
 // open after the last step has run.
+//
+//   TModalAnswers answers({[](QWidget* w) { Click(w, "yesbuttonimage"); },
+//                          AnswerBox("Confirm", QMessageBox::No)});
+//   EXPECT_EQ(SomeForm->ShowModal(), mrYes);
+//   EXPECT_TRUE(answers.Done());
 class TModalAnswers : public QObject {
   Q_OBJECT
 

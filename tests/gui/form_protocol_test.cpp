@@ -27,11 +27,13 @@ class TProbeForm : public TForm {
     edit->setGeometry(10, 60, 180, 24);
     Bind(okButton, &TImage::clicked, this, &TProbeForm::OkClick);
     Bind(failButton, &TImage::clicked, this, &TProbeForm::FailClick);
+    Bind(okButton, &TImage::mouseMove, this, &TProbeForm::okButtonMouseMove);
   }
 
   TImage* okButton = nullptr;
   TImage* failButton = nullptr;
   QLineEdit* edit = nullptr;
+  QPoint lastMove;
   bool allowClose = true;
   int closeQueries = 0;
   TModalResult resultSeenByQuery = mrNone;
@@ -41,6 +43,7 @@ class TProbeForm : public TForm {
 
   void OkClick() { SetModalResult(mrOk); }
   void FailClick() { throw std::runtime_error(failure); }
+  void okButtonMouseMove(Qt::KeyboardModifiers, int x, int y) { lastMove = QPoint(x, y); }
 
  protected:
   void FormShow() override {
@@ -94,6 +97,8 @@ TEST_F(FormProtocol, ModalResultCloseQueryEscapeAndPlatformClose) {
   // The next showing starts with no result; a handler's result closes it.
   TModalAnswers again(Steps([&](QWidget* w) {
     EXPECT_EQ(form.ModalResult(), mrNone);
+    MoveOver(w, QStringLiteral("okButton"), QPoint(5, 7));  // a handler gets the signal's arguments
+    EXPECT_EQ(form.lastMove, QPoint(5, 7));
     Click(w, QStringLiteral("okButton"));
   }));
   EXPECT_EQ(form.ShowModal(), mrOk);

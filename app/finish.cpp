@@ -1,0 +1,20 @@
+#include "finish.h"
+
+#include "pictures.h"
+
+TFinishForm* FinishForm = nullptr;
+
+TFinishForm::TFinishForm() {
+  setupUi(this);
+  SetBorderless();
+  SetStayOnTop(true);
+  SetClientSize(398, 297);
+  SetCentredOnShow(true);
+  SetPlatformClose(false);
+  Image1->SetAutoSize(true);
+  Image1->SetPicture(Picture("finish_image"));
+}
+
+void TFinishForm::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+  if (IsCtrlJ(key, shift)) SetModalResult(mrOk);
+}

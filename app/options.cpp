@@ -1,0 +1,7 @@
+#include "options.h"
+
+TOptionsForm* OptionsForm = nullptr;
+
+TOptionsForm::TOptionsForm() {
+  setupUi(this);
+}

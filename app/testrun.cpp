@@ -1,0 +1,22 @@
+#include "testrun.h"
+
+#include "Fail.h"
+#include "about.h"
+#include "blank.h"
+#include "correct.h"
+#include "finish.h"
+#include "intro.h"
+#include "options.h"
+
+void CreateTestRunForms() {
+  CreateForm(IntroForm);
+  CreateForm(FinishForm);
+  CreateForm(CorrectForm);
+  CreateForm(FailForm);
+  CreateForm(BlankForm);
+}
+
+void CreateSmallForms() {
+  CreateForm(aboutform);
+  CreateForm(OptionsForm);
+}

@@ -1,0 +1,184 @@
+#include "gui_driver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDialog>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+
+QString NameOf(const QWidget* w) {
+  return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+}
+
+QWindow* HandleOf(QWidget* window) {
+  QWindow* handle = window ? window->window()->windowHandle() : nullptr;
+  if (!handle) ADD_FAILURE() << "window is not shown: " << (window ? NameOf(window).toStdString() : "null");
+  return handle;
+}
+
+// Ends a modal window's loop whatever the window would say, so a failing test
+// ends instead of waiting.
+void ForceClose(QWidget* modal) {
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->QDialog::done(QDialog::Rejected);
+}
+
+}  // namespace
+
+TModalAnswers::TModalAnswers(std::vector<Step> steps, int timeoutMs) : steps_(std::move(steps)), timeoutMs_(timeoutMs) {
+  Watch(QApplication::activeModalWidget());
+  waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+  connect(&timer_, &QTimer::timeout, this, &TModalAnswers::Poll);
+  timer_.start(10);
+}
+
+TModalAnswers::~TModalAnswers() {
+  timer_.stop();
+  if (last_) last_->removeEventFilter(this);
+}
+
+void TModalAnswers::Watch(QWidget* window) {
+  if (last_) last_->removeEventFilter(this);
+  last_ = window;
+  if (window) window->installEventFilter(this);
+}
+
+bool TModalAnswers::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched == last_) {
+    last_->removeEventFilter(this);
+    last_ = nullptr;
+  }
+  return false;
+}
+
+void TModalAnswers::Poll() {
+  if (running_) return;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (Done()) {
+    // Every step has run: a modal window that stays open now would wait for
+    // ever (a step that stopped early, or a window nobody answers).
+    if (!modal) {
+      waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+    } else if (QDateTime::currentMSecsSinceEpoch() - waitingSince_ > timeoutMs_) {
+      ADD_FAILURE() << "modal window " << NameOf(modal).toStdString() << " left open after the last step";
+      ForceClose(modal);
+    }
+    return;
+  }
+  if (modal && modal != last_ && modal->isVisible()) {
+    // Run the step from a posted call, not inside this timer's own event, so
+    // that the polling goes on while the step waits in a nested modal window.
+    running_ = true;
+    Watch(modal);
+    windows_ << NameOf(modal);
+    QPointer<QWidget> target = modal;
+    QMetaObject::invokeMethod(
+        this,
+        [this, target] {
+          Step step = steps_[acted_];
+          ++acted_;
+          running_ = false;
+          waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+          if (target) step(target);
+        },
+        Qt::QueuedConnection);
+    return;
+  }
+  if (QDateTime::currentMSecsSinceEpoch() - waitingSince_ > timeoutMs_) {
+    ADD_FAILURE() << "no modal window appeared for step " << acted_ + 1 << " of " << steps_.size();
+    acted_ = static_cast<int>(steps_.size());  // give up the remaining steps
+    ForceClose(modal);
+  }
+}
+
+void MoveMouse(QWidget* window, QPoint at) {
+  if (QWindow* handle = HandleOf(window)) QTest::mouseMove(handle, at);
+}
+
+void ClickAt(QWidget* window, QPoint at) {
+  if (QWindow* handle = HandleOf(window)) QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QPoint PointOf(QWidget* window, const QString& childName, QPoint offset) {
+  auto* child = window->findChild<QWidget*>(childName);
+  if (!child) {
+    ADD_FAILURE() << "no control " << childName.toStdString() << " on " << NameOf(window).toStdString();
+    return {};
+  }
+  if (!child->isVisible()) ADD_FAILURE() << childName.toStdString() << " is hidden";
+  const QPoint local = offset == QPoint(-1, -1) ? child->rect().center() : offset;
+  const QPoint at = child->mapTo(window, local);
+  QWidget* hit = window->childAt(at);
+  if (hit != child && !child->isAncestorOf(hit))
+    ADD_FAILURE() << childName.toStdString() << " is covered by " << (hit ? NameOf(hit).toStdString() : "nothing");
+  return at;
+}
+
+void MoveOver(QWidget* window, const QString& childName, QPoint offset) {
+  MoveMouse(window, PointOf(window, childName, offset));
+}
+
+void Click(QWidget* window, const QString& childName) {
+  const QPoint at = PointOf(window, childName);
+  MoveMouse(window, at);
+  ClickAt(window, at);
+}
+
+void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
+  if (QWindow* handle = HandleOf(window)) QTest::keyClick(handle, static_cast<Qt::Key>(key), modifiers);
+}
+
+void PressCtrlJ(QWidget* window) {
+  PressKey(window, Qt::Key_J, Qt::ControlModifier);
+}
+
+void PlatformClose(QWidget* window) {
+  if (QWindow* handle = HandleOf(window)) {
+    QCloseEvent close;
+    QCoreApplication::sendEvent(handle, &close);
+  }
+}
+
+QString BoxText(QWidget* window) {
+  auto* box = qobject_cast<QMessageBox*>(window);
+  return box ? box->text() : QString();
+}
+
+void PressBoxButton(QWidget* window, QMessageBox::StandardButton button) {
+  auto* box = qobject_cast<QMessageBox*>(window);
+  if (!box) {
+    ADD_FAILURE() << "not a message box: " << NameOf(window).toStdString();
+    return;
+  }
+  QAbstractButton* control = box->button(button);
+  if (!control) {
+    ADD_FAILURE() << "the message box has no such button";
+    return;
+  }
+  QTest::mouseClick(control, Qt::LeftButton);
+}
+
+TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButton button, QString* text) {
+  return [caption, button, text](QWidget* window) {
+    EXPECT_EQ(window->windowTitle().toStdString(), caption.toStdString());
+    if (text) *text = BoxText(window);
+    PressBoxButton(window, button);
+  };
+}
+
+QStringList VisibleTopLevels() {
+  QStringList names;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible()) names << NameOf(w);
+  return names;
+}
+
+void GuiTest::TearDown() {
+  const QStringList left = VisibleTopLevels();
+  EXPECT_TRUE(left.isEmpty()) << "windows left open: " << left.join(", ").toStdString();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible()) w->hide();
+}

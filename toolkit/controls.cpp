@@ -1,0 +1,128 @@
+#include "controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <stdexcept>
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+}
+
+void TImage::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  Refresh();
+  emit pictureChanged();
+}
+
+void TImage::SetAutoSize(bool on) {
+  autoSize_ = on;
+  Refresh();
+}
+
+void TImage::SetStretch(bool on) {
+  stretch_ = on;
+  update();
+}
+
+void TImage::SetTransparent(bool on) {
+  transparent_ = on;
+  Refresh();
+}
+
+void TImage::Refresh() {
+  shown_ = picture_;
+  if (transparent_ && !picture_.isNull()) {
+    shown_ = picture_.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = shown_.pixel(0, shown_.height() - 1);
+    for (int y = 0; y < shown_.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+      for (int x = 0; x < shown_.width(); ++x)
+        if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+    }
+  }
+  if (autoSize_ && !picture_.isNull()) resize(picture_.size());
+  update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+  if (shown_.isNull()) return;
+  QPainter painter(this);
+  if (stretch_)
+    painter.drawImage(rect(), shown_);
+  else
+    painter.drawImage(0, 0, shown_);
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) pressed_ = true;
+  event->accept();
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  if (event->button() == Qt::LeftButton) pressed_ = false;
+  event->accept();
+  if (click) emit clicked();
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  const QPoint at = event->position().toPoint();
+  emit mouseMove(event->modifiers(), at.x(), at.y());
+}
+
+TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+  setAutoFillBackground(true);
+  SetBevel(true);
+}
+
+void TPanel::SetBevel(bool raised) {
+  setFrameStyle(raised ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame);
+  setLineWidth(1);
+}
+
+void THoverButtons::Add(TImage* button, TImage* normal, TImage* over) {
+  buttons_.push_back({button, normal, over});
+  normal->hide();
+  over->hide();
+  button->SetAutoSize(true);
+  ShowNormal(button);
+}
+
+THoverButtons::TButton& THoverButtons::Find(TImage* button) {
+  for (auto& b : buttons_)
+    if (b.Button == button) return b;
+  throw std::logic_error("Picture button not registered: " + button->objectName().toStdString());
+}
+
+void THoverButtons::SetLooks(TImage* button, TImage* normal, TImage* over) {
+  TButton& b = Find(button);
+  b.Normal = normal;
+  b.Over = over;
+}
+
+void THoverButtons::SetExempt(TImage* button, bool exempt) {
+  Find(button).Exempt = exempt;
+}
+
+void THoverButtons::ShowNormal(TImage* button) {
+  button->AssignPicture(*Find(button).Normal);
+  button->Tag = 0;
+}
+
+void THoverButtons::ShowOver(TImage* button) {
+  button->AssignPicture(*Find(button).Over);
+  button->Tag = 1;
+}
+
+void THoverButtons::Swap(TImage* button) {
+  const TButton& entered = Find(button);
+  if (!entered.Exempt && button->Tag == 0) ShowOver(button);
+  for (auto& b : buttons_)
+    if (b.Button != button && b.Button->Tag == 1) ShowNormal(b.Button);
+}
+
+void THoverButtons::Reset() {
+  for (auto& b : buttons_)
+    if (b.Button->Tag == 1) ShowNormal(b.Button);
+}

@@ -1,0 +1,104 @@
+#pragma once
+// Picture controls, panels and the hover protocol of picture buttons.
+#include <QFrame>
+#include <QImage>
+#include <QWidget>
+#include <vector>
+
+// A picture on a window. It draws its picture from its upper-left corner
+// (or stretched over its whole area), optionally with the colour of the
+// picture's lower-left pixel left out (Transparent), and reports clicks and
+// every mouse move over it, also moves without a button held.
+class TImage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TImage(QWidget* parent = nullptr);
+
+  // General-purpose number; picture buttons keep their hover state in it.
+  int Tag = 0;
+
+  const QImage& Picture() const { return picture_; }
+  // Replaces the picture (a copy sharing the pixels); with AutoSize the
+  // control takes the picture's size.
+  void SetPicture(const QImage& picture);
+  // The look of another picture control copied into this one.
+  void AssignPicture(const TImage& source) { SetPicture(source.Picture()); }
+
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool on);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool on);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool on);
+
+ signals:
+  void clicked();
+  void mouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  // Emitted whenever SetPicture replaces the picture.
+  void pictureChanged();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void Refresh();
+
+  QImage picture_;
+  QImage shown_;  // the picture as drawn (transparent colour removed)
+  bool autoSize_ = false;
+  bool stretch_ = false;
+  bool transparent_ = false;
+  bool pressed_ = false;
+};
+
+// A panel: a plain area with a raised bevel (or none) holding other
+// controls. Pages laid one upon another are switched by BringToFront().
+class TPanel : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit TPanel(QWidget* parent = nullptr);
+  void SetBevel(bool raised);
+  void BringToFront() { raise(); }
+};
+
+// The hover protocol of a window's picture buttons. Each button has a normal
+// and an over look held by two hidden picture controls of the same window;
+// the button's Tag is 0 while it shows its normal look and 1 while it shows
+// its over look. Only the window's own mouse-move handlers call Swap (bound
+// to a button) and Reset (bound to the background), so a look is copied only
+// when a button's state changes, never on every move.
+class THoverButtons {
+ public:
+  // Buttons are visited in the order they are added. The two looks are
+  // hidden, and the button takes its normal look and size with tag 0.
+  void Add(TImage* button, TImage* normal, TImage* over);
+  // Gives a button other looks (for a window whose button changes its role).
+  void SetLooks(TImage* button, TImage* normal, TImage* over);
+  // An exempt button is left alone by its own swap handler; its look is
+  // then set by the window itself.
+  void SetExempt(TImage* button, bool exempt);
+
+  // Mouse moved over `button`: it shows its over look (tag 0 -> 1) unless it
+  // already does, and every other button whose tag is 1 returns to normal.
+  void Swap(TImage* button);
+  // Mouse moved over the background: every button whose tag is 1 returns to normal.
+  void Reset();
+
+  void ShowNormal(TImage* button);
+  void ShowOver(TImage* button);
+
+ private:
+  struct TButton {
+    TImage* Button;
+    TImage* Normal;
+    TImage* Over;
+    bool Exempt = false;
+  };
+  TButton& Find(TImage* button);
+  std::vector<TButton> buttons_;
+};

@@ -1,0 +1,73 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringDecoder>
+
+#include "textcodec.h"
+
+namespace {
+
+// The box belongs to the window the user is working in, so it stays above it
+// (also above a window that is kept on top).
+QWidget* BoxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& text,
+                 QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, QString::fromLatin1(caption), text, buttons, BoxOwner());
+  box.setWindowModality(Qt::ApplicationModal);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return mrYes;
+    case QMessageBox::No:
+      return mrNo;
+    case QMessageBox::Ok:
+      return mrOk;
+    default:
+      return buttons.testFlag(QMessageBox::No) ? mrNo : mrCancel;
+  }
+}
+
+QString ExceptionText(const char* what) {
+  QByteArray bytes(what ? what : "");
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) text = FromCp1250(std::string_view(bytes.constData(), bytes.size()));
+  return text;
+}
+
+}  // namespace
+
+void ShowInformation(const QString& text) {
+  Box(QMessageBox::Information, "Information", text, QMessageBox::Ok);
+}
+
+void ShowError(const QString& text) {
+  Box(QMessageBox::Critical, "Error", text, QMessageBox::Ok);
+}
+
+TModalResult AskConfirmation(const QString& text) {
+  return Box(QMessageBox::Question, "Confirm", text, QMessageBox::Yes | QMessageBox::No);
+}
+
+TModalResult AskWarning(const QString& text) {
+  return Box(QMessageBox::Warning, "Warning", text, QMessageBox::Yes | QMessageBox::No);
+}
+
+void ShowException(const std::exception& error) noexcept {
+  try {
+    ShowError(ExceptionText(error.what()));
+  } catch (...) {
+    // Nothing is left to report to when the error box itself fails.
+  }
+}
+
+void ShowUnknownException() noexcept {
+  try {
+    ShowError(QStringLiteral("Unknown error"));
+  } catch (...) {
+  }
+}

@@ -1,0 +1,81 @@
+// Renders every window of the programs to one PNG each, named after the
+// window's global instance, under Qt's offscreen platform:
+//   screenshots <folder>
+// A window is added to the list below with one line: its name and the step
+// that prepares and returns it.
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <functional>
+
+#include "Fail.h"
+#include "about.h"
+#include "blank.h"
+#include "correct.h"
+#include "finish.h"
+#include "intro.h"
+#include "options.h"
+#include "testrun.h"
+
+namespace {
+
+struct TShot {
+  const char* Name;
+  std::function<QWidget*()> Prepare;
+};
+
+bool Save(QWidget* window, const QString& path) {
+  if (!window->isVisible()) window->show();
+  QApplication::processEvents();
+  const bool saved = window->grab().save(path, "PNG");
+  window->hide();
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: screenshots <folder>\n");
+    return 2;
+  }
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  if (!folder.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    return 1;
+  }
+  CreateTestRunForms();
+  CreateSmallForms();
+
+  const TShot shots[] = {
+      {"IntroForm",
+       [] {
+         IntroForm->UseSplashPages();
+         return IntroForm;
+       }},
+      {"FinishForm", [] { return FinishForm; }},
+      {"CorrectForm", [] { return CorrectForm; }},
+      {"FailForm", [] { return FailForm; }},
+      {"BlankForm",
+       [] {
+         BlankForm->ShowBackdrop();
+         return BlankForm;
+       }},
+      {"aboutform", [] { return aboutform; }},
+      {"OptionsForm", [] { return OptionsForm; }},
+  };
+  int failures = 0;
+  for (const TShot& shot : shots) {
+    const QString path = folder.filePath(QString::fromLatin1(shot.Name) + QStringLiteral(".png"));
+    if (Save(shot.Prepare(), path)) {
+      std::printf("%s\n", qPrintable(path));
+    } else {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      ++failures;
+    }
+  }
+  FreeForms();
+  return failures == 0 ? 0 : 1;
+}

@@ -52,6 +52,7 @@ void InitProfessions() {
   const TEmbeddedFile* file = FindEmbedded(EngineDataFiles(), "professions.txt");
   if (!file) throw std::runtime_error("The profession catalogue is missing from the program.");
   const std::string text = Utf8ToCp1250(file->Text());
+  Professions.clear();  // building the catalogue again gives the same catalogue, not a doubled one
   std::string_view rest = text;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');

@@ -5,6 +5,7 @@
 // that prepares and returns it.
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 
@@ -13,7 +14,9 @@
 #include "blank.h"
 #include "correct.h"
 #include "finish.h"
+#include "framework.h"
 #include "intro.h"
+#include "main.h"
 #include "options.h"
 #include "testrun.h"
 
@@ -46,10 +49,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot create %s\n", argv[1]);
     return 1;
   }
-  CreateTestRunForms();
-  CreateSmallForms();
+  // The main window starts up in a scratch folder, so no database lands where the tool was run.
+  const QDir outFolder(folder.absolutePath());
+  QTemporaryDir scratch;
+  QDir::setCurrent(scratch.path());
+  InitFrameworkTables();
+  CreateZoviForms();
 
   const TShot shots[] = {
+      {"MainForm", [] { return MainForm; }},
       {"IntroForm",
        [] {
          IntroForm->UseSplashPages();
@@ -68,7 +76,7 @@ int main(int argc, char** argv) {
   };
   int failures = 0;
   for (const TShot& shot : shots) {
-    const QString path = folder.filePath(QString::fromLatin1(shot.Name) + QStringLiteral(".png"));
+    const QString path = outFolder.filePath(QString::fromLatin1(shot.Name) + QStringLiteral(".png"));
     if (Save(shot.Prepare(), path)) {
       std::printf("%s\n", qPrintable(path));
     } else {

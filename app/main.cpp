@@ -1,0 +1,209 @@
+#include "main.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QLayout>
+
+#include "Fail.h"
+#include "about.h"
+#include "blank.h"
+#include "correct.h"
+#include "finish.h"
+#include "intro.h"
+#include "options.h"
+#include "datetime.h"
+#include "dialogs.h"
+#include "framework.h"
+#include "inifile.h"
+#include "pictures.h"
+#include "recordfile.h"
+#include "textcodec.h"
+
+TMainForm* MainForm = nullptr;
+std::string WorkDir;
+
+namespace {
+
+std::string CurrentDirectory() {
+  std::string buf(4096, '\0');
+  while (getcwd(buf.data(), buf.size()) == nullptr) {
+    if (errno != ERANGE) return ".";
+    buf.resize(buf.size() * 2);
+  }
+  buf.resize(std::char_traits<char>::length(buf.c_str()));
+  return buf;
+}
+
+// A file name as the operating system takes it.
+std::string LocalPath(const QString& name) {
+  return QFile::encodeName(name).toStdString();
+}
+
+}  // namespace
+
+std::string WorkDirFile(const std::string& name) {
+  return WorkDir + "/" + name;
+}
+
+void CreateZoviForms() {
+  CreateForm(MainForm);
+  CreateForm(BlankForm);
+  CreateForm(IntroForm);
+  CreateForm(FinishForm);
+  CreateForm(aboutform);
+  CreateForm(CorrectForm);
+  CreateForm(FailForm);
+  CreateForm(OptionsForm);
+}
+
+TMainForm::TMainForm() {
+  setupUi(this);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+
+  BackImage->SetPicture(Picture("main_back"));
+  newtest_normal->SetPicture(Picture("main_newtest_normal"));
+  newtest_over->SetPicture(Picture("main_newtest_over"));
+  readremote_normal->SetPicture(Picture("main_readremote_normal"));
+  readremote_over->SetPicture(Picture("main_readremote_over"));
+  database_normal->SetPicture(Picture("main_database_normal"));
+  database_over->SetPicture(Picture("main_database_over"));
+  hover_.Add(NewTestButtonImage, newtest_normal, newtest_over);
+  hover_.Add(ReadRemoteButtonImage, readremote_normal, readremote_over);
+  hover_.Add(DatabaseButtonImage, database_normal, database_over);
+
+  Bind(NewTestButtonImage, &TImage::clicked, this, &TMainForm::NewTestMenuItemClick);
+  Bind(ReadRemoteButtonImage, &TImage::clicked, this, &TMainForm::ReadRemoteMenuItemClick);
+  Bind(DatabaseButtonImage, &TImage::clicked, this, &TMainForm::DatabaseMenuItemClick);
+  Bind(BackImage, &TImage::mouseMove, this, &TMainForm::BackImageMouseMove);
+  Bind(NewTestButtonImage, &TImage::mouseMove, this, &TMainForm::NewTestButtonImageMouseMove);
+  Bind(ReadRemoteButtonImage, &TImage::mouseMove, this, &TMainForm::ReadRemoteButtonImageMouseMove);
+  Bind(DatabaseButtonImage, &TImage::mouseMove, this, &TMainForm::DatabaseButtonImageMouseMove);
+
+  Bind(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitMenuItemClick);
+  Bind(NewTestMenuItem, &QAction::triggered, this, &TMainForm::NewTestMenuItemClick);
+  Bind(ReadRemoteMenuItem, &QAction::triggered, this, &TMainForm::ReadRemoteMenuItemClick);
+  Bind(DatabaseMenuItem, &QAction::triggered, this, &TMainForm::DatabaseMenuItemClick);
+  Bind(Zlohovatdatabzi1, &QAction::triggered, this, &TMainForm::Zlohovatdatabzi1Click);
+  Bind(Obnovitzezlohy1, &QAction::triggered, this, &TMainForm::Obnovitzezlohy1Click);
+  Bind(ExportovatdoCSV1, &QAction::triggered, this, &TMainForm::ExportovatdoCSV1Click);
+  Bind(Oprogramu2, &QAction::triggered, this, &TMainForm::Oprogramu2Click);
+
+  RemoteOpenDialog.DefaultExt = QStringLiteral("zvr");
+  RemoteOpenDialog.Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
+  RemoteOpenDialog.Title = QStringLiteral("Nacíst výsledky...");
+  RemoteOpenDialog.InitialDir = QStringLiteral(".");
+  backupOpenDialog.DefaultExt = QStringLiteral("dba");
+  backupOpenDialog.Filter = QStringLiteral("Soubor zálohy ZOVI|*.dba");
+  backupOpenDialog.Title = QStringLiteral("Nacíst databázi ze souboru...");
+  backupSaveDialog.DefaultExt = QStringLiteral("dba");
+  backupSaveDialog.Filter = QStringLiteral("Soubor zálohy ZOVI|*.dba");
+  backupSaveDialog.Title = QStringLiteral("Zálohovat databázi do souboru...");
+  CSVSaveDialog.DefaultExt = QStringLiteral(".csv");
+  CSVSaveDialog.FileName = QStringLiteral("data_zovi.csv");
+  CSVSaveDialog.Filter = QStringLiteral("Tabulka hodnot oddelených stredníkem (CSV)|*.csv");
+
+  // The client area is exactly the background picture; the window is not resizable.
+  ClientArea->setFixedSize(501, 461);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TMainForm::Created() {
+  Guarded([this] { FormCreate(); });
+}
+
+void TMainForm::FormCreate() {
+  WorkDir = CurrentDirectory();
+  while (!WorkDir.empty() && WorkDir.back() == '/') WorkDir.pop_back();
+  DatabaseFileName = WorkDirFile("zovi.db");
+
+  // The settings default; a folder where it cannot be written is reported
+  // and start-up goes on, so the commands can report their own errors later.
+  Guarded([] {
+    const std::string ini = WorkDirFile("zovi.ini");
+    if (!IniSectionExists(ini, "ZOVI")) IniWriteBool(ini, "ZOVI", "RequireAll", false);
+  });
+
+  SeedFromClock();
+  InitItems();
+  InitProfessions();
+  InitPages();
+  InitNorms();
+
+  // An empty database when there is none; a failure shows with the first database command.
+  if (!FileExists(DatabaseFileName)) {
+    try {
+      CreateEmptyFile(DatabaseFileName);
+    } catch (const EInOutError&) {
+    }
+  }
+
+  const QString dir = WorkDir.empty() ? QStringLiteral("/") : QFile::decodeName(WorkDir.c_str());
+  backupOpenDialog.InitialDir = dir;
+  backupSaveDialog.InitialDir = dir;
+}
+
+void TMainForm::ShowCentred() {
+  show();
+  const QRect screen = TForm::ScreenRect();
+  const QRect frame = frameGeometry();
+  move(screen.left() + (screen.width() - frame.width()) / 2, screen.top() + (screen.height() - frame.height()) / 2);
+}
+
+void TMainForm::NewTestMenuItemClick() {
+  // The test run comes with its own windows.
+}
+
+void TMainForm::DatabaseMenuItemClick() {
+  // The list of stored respondents comes with its own window.
+}
+
+void TMainForm::ReadRemoteMenuItemClick() {
+  if (!RemoteOpenDialog.Execute(this)) return;
+  TResultRecord R{};
+  LoadResultFile(R, LocalPath(RemoteOpenDialog.FileName));
+  const QString question =
+      QStringLiteral("Chcete opravdu přidat probanda ") + FromCp1250(R.Name.str()) + QStringLiteral(" (") +
+      QString::fromStdString(FormatDateTime("dd. mm. yyyy", R.ScoreSheet.TestDate)) + QStringLiteral(") do databáze?");
+  if (AskConfirmation(question) == mrYes) AppendRecord(R);
+}
+
+void TMainForm::Zlohovatdatabzi1Click() {
+  if (!backupSaveDialog.Execute(this)) return;
+  BackupDatabase(LocalPath(backupSaveDialog.FileName));
+  ShowInformation(QStringLiteral("Databáze byla zálohována."));
+}
+
+void TMainForm::Obnovitzezlohy1Click() {
+  if (!backupOpenDialog.Execute(this)) return;
+  RestoreDatabase(LocalPath(backupOpenDialog.FileName));
+  ShowInformation(QStringLiteral("Položky databáze byly načteny."));
+}
+
+void TMainForm::ExportovatdoCSV1Click() {
+  if (!CSVSaveDialog.Execute(this)) return;
+  ExportCsv(LocalPath(CSVSaveDialog.FileName));
+  ShowInformation(QStringLiteral("Export dat do souboru \"") + CSVSaveDialog.FileName + QStringLiteral("\" proveden."));
+}
+
+void TMainForm::Oprogramu2Click() {
+  aboutform->ShowModal();
+}
+
+void TMainForm::ExitMenuItemClick() {
+  close();
+}
+
+void TMainForm::BackImageMouseMove() {
+  hover_.Reset();
+}
+void TMainForm::NewTestButtonImageMouseMove() {
+  hover_.Swap(NewTestButtonImage);
+}
+void TMainForm::ReadRemoteButtonImageMouseMove() {
+  hover_.Swap(ReadRemoteButtonImage);
+}
+void TMainForm::DatabaseButtonImageMouseMove() {
+  hover_.Swap(DatabaseButtonImage);
+}

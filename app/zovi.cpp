@@ -1,0 +1,21 @@
+// The main program: the engine's constant tables, the application, every
+// window once (the main window first), then the message loop until the main
+// window closes.
+#include <QApplication>
+
+#include "forms.h"
+#include "framework.h"
+#include "main.h"
+
+int main(int argc, char** argv) {
+  InitFrameworkTables();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ZOVI - test Kelvora"));
+
+  CreateZoviForms();
+
+  MainForm->ShowCentred();
+  const int result = QApplication::exec();
+  FreeForms();
+  return result;
+}

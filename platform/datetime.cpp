@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <stdexcept>
 
 #include "cp1250.h"
@@ -102,17 +104,65 @@ std::tm TmOf(double value) {
   return tm;
 }
 
+// The locale that newlocale builds from the environment for the date and time
+// formats, and whether it writes UTF-8. Building one reads locale files, so it
+// is kept and rebuilt only when a variable that chooses it changes.
+class TRegionalLocale {
+ public:
+  TRegionalLocale() = default;
+  TRegionalLocale(const TRegionalLocale&) = delete;
+  TRegionalLocale& operator=(const TRegionalLocale&) = delete;
+  ~TRegionalLocale() {
+    if (locale_) freelocale(locale_);
+  }
+
+  locale_t Get(bool& utf8) {
+    if (!locale_ || !SameEnvironment()) Rebuild();
+    utf8 = utf8_;
+    return locale_;
+  }
+
+ private:
+  // The variables newlocale reads for LC_TIME and LC_CTYPE, and where it finds locale files.
+  static constexpr const char* Variables[] = {"LC_ALL", "LC_TIME", "LC_CTYPE", "LANG", "LOCPATH"};
+  static constexpr std::size_t VariableCount = std::size(Variables);
+
+  bool SameEnvironment() const {
+    for (std::size_t i = 0; i < VariableCount; ++i) {
+      const char* value = std::getenv(Variables[i]);
+      if (value == nullptr ? set_[i] : !set_[i] || values_[i] != value) return false;
+    }
+    return true;
+  }
+
+  void Rebuild() {
+    for (std::size_t i = 0; i < VariableCount; ++i) {
+      const char* value = std::getenv(Variables[i]);
+      set_[i] = value != nullptr;
+      values_[i] = value ? value : "";
+    }
+    locale_t fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    if (!fresh) fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    if (!fresh) throw std::runtime_error("no locale for the date and time formats");
+    if (locale_) freelocale(locale_);
+    locale_ = fresh;
+    utf8_ = std::strcmp(nl_langinfo_l(CODESET, locale_), "UTF-8") == 0;
+  }
+
+  locale_t locale_ = nullptr;
+  bool utf8_ = false;
+  bool set_[VariableCount] = {};
+  std::string values_[VariableCount];
+};
+
 // The date-time as the LC_TIME of the process's environment writes it with
 // the given strftime conversion, in code page 1250.
-std::string Regional(const char* conversion, double value) {
-  locale_t locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (!locale) locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-  if (!locale) throw std::runtime_error("no locale for the date and time formats");
-  const std::tm tm = TmOf(value);
-  char buf[256];
+std::string Regional(const char* conversion, const std::tm& tm) {
+  thread_local TRegionalLocale regional;
+  bool utf8;
+  const locale_t locale = regional.Get(utf8);
+  char buf[512];
   const std::size_t n = strftime_l(buf, sizeof buf, conversion, &tm, locale);
-  const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
-  freelocale(locale);
   const std::string text(buf, n);
   return utf8 ? Utf8ToCp1250(text) : text;
 }
@@ -207,15 +257,15 @@ std::string FormatDateTime(std::string_view format, double value) {
 }
 
 std::string RegionalShortDate(double value) {
-  return Regional("%x", value);
+  return Regional("%x", TmOf(value));
 }
 
 std::string RegionalLongTime(double value) {
-  return Regional("%X", value);
+  return Regional("%X", TmOf(value));
 }
 
 std::string RegionalDateTime(double value) {
   const TDateTimeParts p = DecodeDateTime(value);
   const bool midnight = p.Hour == 0 && p.Minute == 0 && p.Second == 0 && p.Millisecond == 0;
-  return midnight ? RegionalShortDate(value) : RegionalShortDate(value) + " " + RegionalLongTime(value);
+  return Regional(midnight ? "%x" : "%x %X", TmOf(value));
 }

@@ -9,9 +9,10 @@
 #include "framework_tables.h"
 
 // The derivation runs once for every record of a CSV export, so it works on
-// scale numbers in fixed arrays: a code is three scale numbers, a list a
-// counted array, and "stands in one of the three lists already" one bit per
-// possible code. Only the finished lists become strings.
+// scale numbers in fixed arrays: a code is one number holding its scales as
+// digits in base 6 (R I A S E C = 0..5, the first scale the highest digit), a
+// list a counted array, and "stands in one of the three lists already" one
+// bit per possible code. Only the finished lists become strings.
 
 namespace {
 constexpr std::uint32_t CodeSeed = 2222;
@@ -19,13 +20,19 @@ constexpr std::size_t CodeLength = 3;
 constexpr std::size_t MaxExactCodes = 4;
 // Codes of three different letters out of six; no list, and no candidate list, can hold more.
 constexpr std::size_t MaxCodes = ScaleCount * (ScaleCount - 1) * (ScaleCount - 2);
+constexpr std::size_t CodeKeys = ScaleCount * ScaleCount * ScaleCount;
 
-using TCode = std::array<std::uint8_t, CodeLength>;  // scale numbers, highest first
+using TCode = std::uint8_t;
+
+constexpr TCode Code(int a, int b, int c) {
+  return static_cast<TCode>((a * ScaleCount + b) * ScaleCount + c);
+}
 
 // A list of codes in the order they were added.
 struct TCodeList {
   std::array<TCode, MaxCodes> Items;
   std::size_t Count = 0;
+  void Add(TCode code) { Items[Count++] = code; }
 };
 
 // The candidates of one pass: all of one length (up to three scales).
@@ -67,17 +74,17 @@ TStringArray OrderedChoices(const std::string& group, std::size_t take) {
   return choices;
 }
 
-// The tie candidates of the dominance counts, as scale numbers.
+// The tie candidates of the dominance counts.
 void TieCandidates(const int (&counts)[ScaleCount], TCandidates& out) {
   out.List.Count = 0;
   out.Length = 0;
   TCodeList joined;
   // Levels run from 6 down; a count outside 0..5 belongs to no level and its scale is never chosen.
   for (int level = ScaleCount; level >= 0 && out.Length < CodeLength; --level) {
-    std::uint8_t group[ScaleCount];
+    int group[ScaleCount];
     std::size_t size = 0;
     for (int s = 0; s < ScaleCount; ++s)
-      if (counts[s] == level) group[size++] = static_cast<std::uint8_t>(s);
+      if (counts[s] == level) group[size++] = s;
     if (size == 0) continue;
 
     // All ordered choices of as many letters of the group as are still needed (or it has), each appended
@@ -86,50 +93,58 @@ void TieCandidates(const int (&counts)[ScaleCount], TCandidates& out) {
     const std::size_t oldCount = std::max<std::size_t>(out.List.Count, 1);
     joined.Count = 0;
     for (std::size_t o = 0; o < oldCount; ++o) {
-      const TCode old = out.List.Count > 0 ? out.List.Items[o] : TCode{};
+      const int old = out.List.Count > 0 ? out.List.Items[o] : 0;
       ForEachOrderedChoice(size, take, [&](const std::size_t* pos) {
-        TCode code = old;
-        for (std::size_t t = 0; t < take; ++t) code[out.Length + t] = group[pos[t]];
-        joined.Items[joined.Count++] = code;
+        int code = old;
+        for (std::size_t t = 0; t < take; ++t) code = code * ScaleCount + group[pos[t]];
+        joined.Add(static_cast<TCode>(code));
       });
     }
-    std::copy_n(joined.Items.begin(), joined.Count, out.List.Items.begin());
-    out.List.Count = joined.Count;
+    out.List = joined;
     out.Length += take;
   }
+}
+
+// The letters of a code of the given length.
+std::string CodeText(int code, std::size_t length) {
+  std::string text(length, ' ');
+  for (std::size_t i = length; i-- > 0; code /= ScaleCount) text[i] = ScaleLetters[code % ScaleCount];
+  return text;
 }
 
 // The three lists of one derivation and the codes standing in any of them.
 struct TCodeLists {
   TCodeList Exact, Coarse, Permuted;
-  std::bitset<ScaleCount * ScaleCount * ScaleCount> Present;
+  std::bitset<CodeKeys> Present;
 
-  void AddIfNew(const TCode& code, TCodeList& target) {
-    const std::size_t key = (code[0] * ScaleCount + code[1]) * ScaleCount + code[2];
-    if (Present[key]) return;
-    Present[key] = true;
-    target.Items[target.Count++] = code;
+  void AddIfNew(TCode code, TCodeList& target) {
+    if (Present[code]) return;
+    Present[code] = true;
+    target.Add(code);
   }
 };
 
-std::string CodeText(const TCode& code, std::size_t length = CodeLength) {
-  std::string text(length, ' ');
-  for (std::size_t i = 0; i < length; ++i) text[i] = ScaleLetters[code[i]];
-  return text;
-}
-
 void StoreList(const TCodeList& list, TStringArray& out) {
+  // The letters of every three-scale code, worked out once.
+  static const std::array<std::array<char, CodeLength>, CodeKeys> texts = [] {
+    std::array<std::array<char, CodeLength>, CodeKeys> t;
+    for (std::size_t code = 0; code < CodeKeys; ++code) {
+      const std::string text = CodeText(static_cast<int>(code), CodeLength);
+      std::copy(text.begin(), text.end(), t[code].begin());
+    }
+    return t;
+  }();
   out.resize(list.Count);
-  for (std::size_t i = 0; i < list.Count; ++i) out[i] = CodeText(list.Items[i]);
+  for (std::size_t i = 0; i < list.Count; ++i) out[i].assign(texts[list.Items[i]].data(), CodeLength);
 }
 
 // For each scale, the number of other scales it exceeds by more than the critical difference.
 void DominanceCounts(const double (&z)[ScaleCount], const double (&crit)[ScaleCount][ScaleCount],
                      int (&counts)[ScaleCount]) {
   for (int i = 0; i < ScaleCount; ++i) {
-    counts[i] = 0;
-    for (int j = 0; j < ScaleCount; ++j)
-      if (j != i && z[i] - z[j] > crit[i][j]) ++counts[i];
+    int count = 0;
+    for (int j = 0; j < ScaleCount; ++j) count += (j != i) & (z[i] - z[j] > crit[i][j]);
+    counts[i] = count;
   }
 }
 }  // namespace
@@ -187,8 +202,9 @@ void DeriveCodes(const TScoreSheet& sheet, const TNormBlock& block, TStringArray
   // Every other order of the letters of each code found so far.
   for (const TCodeList* list : {&lists.Exact, &lists.Coarse}) {
     for (std::size_t i = 0; i < list->Count; ++i) {
-      const auto [a, b, c] = list->Items[i];
-      for (const TCode& p : {TCode{a, c, b}, TCode{b, a, c}, TCode{b, c, a}, TCode{c, a, b}, TCode{c, b, a}})
+      const int code = list->Items[i];
+      const int a = code / (ScaleCount * ScaleCount), b = code / ScaleCount % ScaleCount, c = code % ScaleCount;
+      for (const TCode p : {Code(a, c, b), Code(b, a, c), Code(b, c, a), Code(c, a, b), Code(c, b, a)})
         lists.AddIfNew(p, lists.Permuted);
     }
   }
@@ -197,7 +213,7 @@ void DeriveCodes(const TScoreSheet& sheet, const TNormBlock& block, TStringArray
   TCodeList& exact = lists.Exact;
   while (exact.Count > MaxExactCodes) {
     const std::size_t k = RandomBelow(static_cast<std::uint32_t>(exact.Count - 1)) + 1;
-    lists.Coarse.Items[lists.Coarse.Count++] = exact.Items[k];
+    lists.Coarse.Add(exact.Items[k]);
     exact.Items[k] = exact.Items[exact.Count - 1];
     --exact.Count;
   }

@@ -41,14 +41,6 @@ void AppendScores(std::string& out, const TScoreSheet& sheet) {
   for (const double score : sheet.Scores) AppendNumber(out, static_cast<long long>(std::nearbyint(score)));
 }
 
-// The text of every value of a stored byte, looked up once: the lookups build
-// their text at each call, and every record asks for three of them.
-std::array<std::string, 256> TextsOfEveryByte(std::string (*lookup)(std::uint8_t)) {
-  std::array<std::string, 256> texts;
-  for (std::size_t v = 0; v < texts.size(); ++v) texts[v] = lookup(static_cast<std::uint8_t>(v));
-  return texts;
-}
-
 // True when fileName names the open database file (the same file, however spelt).
 bool IsOpenFile(const TRecordFile& database, const std::string& fileName) {
   struct stat st {};
@@ -80,12 +72,11 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   if (hasNorms) DeriveCodes(sheet, Norms[r.Sex], exact, coarse, permuted);
   const bool scored = !exact.empty();
 
-  static const auto sexTexts = TextsOfEveryByte(SexText), educationTexts = TextsOfEveryByte(EducationText);
   AppendField(out, r.Name.str());
-  AppendField(out, sexTexts[r.Sex]);
+  AppendField(out, SexText(r.Sex));
   AppendNumber(out, r.Age);
-  AppendField(out, educationTexts[r.Education]);
-  AppendField(out, educationTexts[r.ExpectedEducation]);
+  AppendField(out, EducationText(r.Education));
+  AppendField(out, EducationText(r.ExpectedEducation));
   AppendField(out, RegionalDateTime(r.ScoreSheet.TestDate));
   for (const std::int32_t raw : r.ScoreSheet.RawScores) AppendNumber(out, raw);
   if (scored) {

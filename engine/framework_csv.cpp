@@ -24,21 +24,41 @@ constexpr const char* LineEnd = "\r\n";
 // The lines are gathered and written in pieces of about this size.
 constexpr std::size_t WriteChunk = 1 << 20;
 
-void AppendNumber(std::string& out, long long value) {
-  char buf[24];
-  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
-  out.append(buf, end);
-  out += ';';
+// The widest number a field holds (an int32 with its sign) and its ";".
+constexpr std::size_t MaxNumberField = 12;
+
+// Writes value and ";" at p, returns the end.
+char* PutNumber(char* p, long long value) {
+  if (value >= 0 && value <= 9)
+    *p++ = static_cast<char>('0' + value);  // every answer, and most other small numbers
+  else
+    p = std::to_chars(p, p + MaxNumberField, value).ptr;
+  *p++ = ';';
+  return p;
 }
 
-void AppendField(std::string& out, const std::string& text) {
+// Appends each number of the run, each followed by ";"; convert turns a value into the number written.
+template <typename T, std::size_t N, typename Convert>
+void AppendNumbers(std::string& out, const T (&values)[N], Convert convert) {
+  char buf[N * MaxNumberField];
+  char* p = buf;
+  for (const T v : values) p = PutNumber(p, convert(v));
+  out.append(buf, p);
+}
+
+template <typename T, std::size_t N>
+void AppendNumbers(std::string& out, const T (&values)[N]) {
+  AppendNumbers(out, values, [](T v) { return static_cast<long long>(v); });
+}
+
+void AppendField(std::string& out, std::string_view text) {
   out += text;
   out += ';';
 }
 
 // The converted scores, each rounded to the nearest integer (a half to the even one).
 void AppendScores(std::string& out, const TScoreSheet& sheet) {
-  for (const double score : sheet.Scores) AppendNumber(out, static_cast<long long>(std::nearbyint(score)));
+  AppendNumbers(out, sheet.Scores, [](double score) { return static_cast<long long>(std::nearbyint(score)); });
 }
 
 // True when fileName names the open database file (the same file, however spelt).
@@ -67,18 +87,21 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   // no rows in it, and then DeriveCodes gives no code at all. Either way the
   // converted fields stay empty instead of being read from outside the tables.
   TScoreSheet sheet = r.ScoreSheet;
-  TStringArray exact, coarse, permuted;
+  // Kept between lines only so that their storage is reused; DeriveCodes empties them first.
+  static thread_local TStringArray exact, coarse, permuted;
+  exact.clear();
   const bool hasNorms = r.Sex == sxMale || r.Sex == sxFemale;
   if (hasNorms) DeriveCodes(sheet, Norms[r.Sex], exact, coarse, permuted);
   const bool scored = !exact.empty();
 
-  AppendField(out, r.Name.str());
+  AppendField(out, r.Name.view());
   AppendField(out, SexText(r.Sex));
-  AppendNumber(out, r.Age);
+  char age[MaxNumberField];
+  out.append(age, PutNumber(age, r.Age));
   AppendField(out, EducationText(r.Education));
   AppendField(out, EducationText(r.ExpectedEducation));
   AppendField(out, RegionalDateTime(r.ScoreSheet.TestDate));
-  for (const std::int32_t raw : r.ScoreSheet.RawScores) AppendNumber(out, raw);
+  AppendNumbers(out, r.ScoreSheet.RawScores);
   if (scored) {
     ConvertScores(sheet, Norms[r.Sex], skPercentile);
     AppendScores(out, sheet);
@@ -92,8 +115,8 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   } else {
     out.append(2 * ScaleCount + 1, ';');
   }
-  for (const std::int16_t answer : r.ScoreSheet.Answers) AppendNumber(out, answer);
-  out += RecordNotes(r);
+  AppendNumbers(out, r.ScoreSheet.Answers);
+  out += RecordNotesText(r);
   out += LineEnd;
 }
 

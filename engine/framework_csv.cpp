@@ -1,8 +1,5 @@
 #include "framework_csv.h"
 
-#include <sys/stat.h>
-
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -61,15 +58,6 @@ void AppendScores(std::string& out, const TScoreSheet& sheet) {
   AppendNumbers(out, sheet.Scores, [](double score) { return static_cast<long long>(std::nearbyint(score)); });
 }
 
-// True when fileName names the open database file (the same file, however spelt).
-bool IsOpenFile(const TRecordFile& database, const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) != 0) return false;  // a name that names no file is not the database
-  std::uint64_t device, inode;
-  database.Identity(device, inode);
-  return st.st_dev == device && st.st_ino == inode;
-}
-
 }  // namespace
 
 std::string CsvHeaderLine() {
@@ -123,7 +111,7 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
 void ExportCsv(const std::string& fileName) {
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
   // Creating the text file would empty the database when both are one file.
-  if (IsOpenFile(database, fileName))
+  if (IsDatabaseFile(database, fileName))
     throw EDatabaseError("The CSV file must be another file than the database file " + DatabaseFileName);
   TRecordFile csv(fileName, TRecordFileMode::Create, 1);  // a file of one-byte records is a plain byte file
 

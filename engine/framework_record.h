@@ -137,6 +137,11 @@ void UpdateRecord(const TResultRecord& R);
 // shorter than one record raises code 100 and leaves R as it was.
 void LoadResultFile(TResultRecord& R, const std::string& fileName);
 
+// True when fileName names the open database file, however spelt (another
+// path, a symbolic or hard link): creating a file of that name would empty
+// the database. A name that names no file is compared by its path.
+bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
+
 // Writes a new file holding a copy of every database record. A file name that
 // names the database file itself is refused with EDatabaseError.
 void BackupDatabase(const std::string& fileName);

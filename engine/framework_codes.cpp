@@ -78,13 +78,17 @@ TStringArray OrderedChoices(const std::string& group, std::size_t take) {
 void TieCandidates(const int (&counts)[ScaleCount], TCandidates& out) {
   out.List.Count = 0;
   out.Length = 0;
+  // The scales of each level, in scale order. Levels run from 6 down; a count outside 0..6 belongs to no
+  // level and its scale is never chosen.
+  int groups[ScaleCount + 1][ScaleCount];
+  std::size_t sizes[ScaleCount + 1] = {};
+  for (int s = 0; s < ScaleCount; ++s)
+    if (counts[s] >= 0 && counts[s] <= ScaleCount) groups[counts[s]][sizes[counts[s]]++] = s;
+
   TCodeList joined;
-  // Levels run from 6 down; a count outside 0..5 belongs to no level and its scale is never chosen.
   for (int level = ScaleCount; level >= 0 && out.Length < CodeLength; --level) {
-    int group[ScaleCount];
-    std::size_t size = 0;
-    for (int s = 0; s < ScaleCount; ++s)
-      if (counts[s] == level) group[size++] = s;
+    const int* group = groups[level];
+    const std::size_t size = sizes[level];
     if (size == 0) continue;
 
     // All ordered choices of as many letters of the group as are still needed (or it has), each appended
@@ -112,16 +116,30 @@ std::string CodeText(int code, std::size_t length) {
   return text;
 }
 
-// The three lists of one derivation and the codes standing in any of them.
+// The letters of each code as a set, one bit per scale: the six orders of three letters share it.
+const std::array<std::uint8_t, CodeKeys> LetterSets = [] {
+  std::array<std::uint8_t, CodeKeys> sets{};
+  for (std::size_t code = 0; code < CodeKeys; ++code)
+    sets[code] = static_cast<std::uint8_t>((1 << code / (ScaleCount * ScaleCount)) |
+                                           (1 << code / ScaleCount % ScaleCount) | (1 << code % ScaleCount));
+  return sets;
+}();
+constexpr std::size_t OrdersOfThree = 6;
+
+// The three lists of one derivation, the codes standing in any of them, and how many orders of each set
+// of letters stand there.
 struct TCodeLists {
   TCodeList Exact, Coarse, Permuted;
   std::bitset<CodeKeys> Present;
+  std::array<std::uint8_t, 1 << ScaleCount> OrdersPresent{};
 
   void AddIfNew(TCode code, TCodeList& target) {
     if (Present[code]) return;
     Present[code] = true;
+    ++OrdersPresent[LetterSets[code]];
     target.Add(code);
   }
+  bool AllOrdersPresent(TCode code) const { return OrdersPresent[LetterSets[code]] == OrdersOfThree; }
 };
 
 void StoreList(const TCodeList& list, TStringArray& out) {
@@ -203,6 +221,7 @@ void DeriveCodes(const TScoreSheet& sheet, const TNormBlock& block, TStringArray
   for (const TCodeList* list : {&lists.Exact, &lists.Coarse}) {
     for (std::size_t i = 0; i < list->Count; ++i) {
       const int code = list->Items[i];
+      if (lists.AllOrdersPresent(list->Items[i])) continue;  // each of them would be turned away
       const int a = code / (ScaleCount * ScaleCount), b = code / ScaleCount % ScaleCount, c = code % ScaleCount;
       for (const TCode p : {Code(a, c, b), Code(b, a, c), Code(b, c, a), Code(c, a, b), Code(c, b, a)})
         lists.AddIfNew(p, lists.Permuted);

@@ -153,7 +153,13 @@ void StoreList(const TCodeList& list, TStringArray& out) {
     return t;
   }();
   out.resize(list.Count);
-  for (std::size_t i = 0; i < list.Count; ++i) out[i].assign(texts[list.Items[i]].data(), CodeLength);
+  for (std::size_t i = 0; i < list.Count; ++i) {
+    const char* text = texts[list.Items[i]].data();
+    if (out[i].size() == CodeLength)  // a string kept from the caller's last use: only its letters change
+      std::copy_n(text, CodeLength, out[i].begin());
+    else
+      out[i].assign(text, CodeLength);
+  }
 }
 
 // For each scale, the number of other scales it exceeds by more than the critical difference.

@@ -26,10 +26,14 @@ constexpr std::size_t MaxNumberField = 12;
 
 // Writes value and ";" at p, returns the end.
 char* PutNumber(char* p, long long value) {
-  if (value >= 0 && value <= 9)
-    *p++ = static_cast<char>('0' + value);  // every answer, and most other small numbers
-  else
+  if (value >= 0 && value <= 9) {  // every answer
+    *p++ = static_cast<char>('0' + value);
+  } else if (value >= 10 && value <= 99) {  // raw scores, percentiles, T-scores, most ages
+    *p++ = static_cast<char>('0' + value / 10);
+    *p++ = static_cast<char>('0' + value % 10);
+  } else {
     p = std::to_chars(p, p + MaxNumberField, value).ptr;
+  }
   *p++ = ';';
   return p;
 }

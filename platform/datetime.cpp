@@ -192,7 +192,10 @@ std::string Regional(const char* conversion, double value) {
   const std::tm tm = TmOf(day, ms);
   char buf[512];
   const std::size_t n = strftime_l(buf, sizeof buf, conversion, &tm, locale);
-  return utf8 ? Utf8ToCp1250(std::string_view(buf, n)) : std::string(buf, n);
+  const std::string_view text(buf, n);
+  // ASCII, as most formats are, reads the same in both code pages.
+  const bool ascii = std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
+  return utf8 && !ascii ? Utf8ToCp1250(text) : std::string(text);
 }
 
 }  // namespace

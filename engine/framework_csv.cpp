@@ -1,8 +1,5 @@
 #include "framework_csv.h"
 
-#include <sys/stat.h>
-
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -24,38 +21,45 @@ constexpr const char* LineEnd = "\r\n";
 // The lines are gathered and written in pieces of about this size.
 constexpr std::size_t WriteChunk = 1 << 20;
 
-void AppendNumber(std::string& out, long long value) {
-  char buf[24];
-  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
-  out.append(buf, end);
-  out += ';';
+// The widest number a field holds (an int32 with its sign) and its ";".
+constexpr std::size_t MaxNumberField = 12;
+
+// Writes value and ";" at p, returns the end.
+char* PutNumber(char* p, long long value) {
+  if (value >= 0 && value <= 9) {  // every answer
+    *p++ = static_cast<char>('0' + value);
+  } else if (value >= 10 && value <= 99) {  // raw scores, percentiles, T-scores, most ages
+    *p++ = static_cast<char>('0' + value / 10);
+    *p++ = static_cast<char>('0' + value % 10);
+  } else {
+    p = std::to_chars(p, p + MaxNumberField, value).ptr;
+  }
+  *p++ = ';';
+  return p;
 }
 
-void AppendField(std::string& out, const std::string& text) {
+// Appends each number of the run, each followed by ";"; convert turns a value into the number written.
+template <typename T, std::size_t N, typename Convert>
+void AppendNumbers(std::string& out, const T (&values)[N], Convert convert) {
+  char buf[N * MaxNumberField];
+  char* p = buf;
+  for (const T v : values) p = PutNumber(p, convert(v));
+  out.append(buf, p);
+}
+
+template <typename T, std::size_t N>
+void AppendNumbers(std::string& out, const T (&values)[N]) {
+  AppendNumbers(out, values, [](T v) { return static_cast<long long>(v); });
+}
+
+void AppendField(std::string& out, std::string_view text) {
   out += text;
   out += ';';
 }
 
 // The converted scores, each rounded to the nearest integer (a half to the even one).
 void AppendScores(std::string& out, const TScoreSheet& sheet) {
-  for (const double score : sheet.Scores) AppendNumber(out, static_cast<long long>(std::nearbyint(score)));
-}
-
-// The text of every value of a stored byte, looked up once: the lookups build
-// their text at each call, and every record asks for three of them.
-std::array<std::string, 256> TextsOfEveryByte(std::string (*lookup)(std::uint8_t)) {
-  std::array<std::string, 256> texts;
-  for (std::size_t v = 0; v < texts.size(); ++v) texts[v] = lookup(static_cast<std::uint8_t>(v));
-  return texts;
-}
-
-// True when fileName names the open database file (the same file, however spelt).
-bool IsOpenFile(const TRecordFile& database, const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) != 0) return false;  // a name that names no file is not the database
-  std::uint64_t device, inode;
-  database.Identity(device, inode);
-  return st.st_dev == device && st.st_ino == inode;
+  AppendNumbers(out, sheet.Scores, [](double score) { return static_cast<long long>(std::nearbyint(score)); });
 }
 
 }  // namespace
@@ -75,19 +79,21 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   // no rows in it, and then DeriveCodes gives no code at all. Either way the
   // converted fields stay empty instead of being read from outside the tables.
   TScoreSheet sheet = r.ScoreSheet;
-  TStringArray exact, coarse, permuted;
+  // Kept between lines only so that their storage is reused; DeriveCodes empties them first.
+  static thread_local TStringArray exact, coarse, permuted;
+  exact.clear();
   const bool hasNorms = r.Sex == sxMale || r.Sex == sxFemale;
   if (hasNorms) DeriveCodes(sheet, Norms[r.Sex], exact, coarse, permuted);
   const bool scored = !exact.empty();
 
-  static const auto sexTexts = TextsOfEveryByte(SexText), educationTexts = TextsOfEveryByte(EducationText);
-  AppendField(out, r.Name.str());
-  AppendField(out, sexTexts[r.Sex]);
-  AppendNumber(out, r.Age);
-  AppendField(out, educationTexts[r.Education]);
-  AppendField(out, educationTexts[r.ExpectedEducation]);
+  AppendField(out, r.Name.view());
+  AppendField(out, SexText(r.Sex));
+  char age[MaxNumberField];
+  out.append(age, PutNumber(age, r.Age));
+  AppendField(out, EducationText(r.Education));
+  AppendField(out, EducationText(r.ExpectedEducation));
   AppendField(out, RegionalDateTime(r.ScoreSheet.TestDate));
-  for (const std::int32_t raw : r.ScoreSheet.RawScores) AppendNumber(out, raw);
+  AppendNumbers(out, r.ScoreSheet.RawScores);
   if (scored) {
     ConvertScores(sheet, Norms[r.Sex], skPercentile);
     AppendScores(out, sheet);
@@ -101,15 +107,15 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
   } else {
     out.append(2 * ScaleCount + 1, ';');
   }
-  for (const std::int16_t answer : r.ScoreSheet.Answers) AppendNumber(out, answer);
-  out += RecordNotes(r);
+  AppendNumbers(out, r.ScoreSheet.Answers);
+  out += RecordNotesText(r);
   out += LineEnd;
 }
 
 void ExportCsv(const std::string& fileName) {
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
   // Creating the text file would empty the database when both are one file.
-  if (IsOpenFile(database, fileName))
+  if (IsDatabaseFile(database, fileName))
     throw EDatabaseError("The CSV file must be another file than the database file " + DatabaseFileName);
   TRecordFile csv(fileName, TRecordFileMode::Create, 1);  // a file of one-byte records is a plain byte file
 

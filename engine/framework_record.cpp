@@ -68,7 +68,9 @@ std::int32_t ScanId(std::int32_t running, std::int32_t storedId) {
   return running < storedId ? NextId(storedId) : running;
 }
 
-bool SameFile(TRecordFile& database, const std::string& fileName) {
+}  // namespace
+
+bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName) {
   struct stat st {};
   if (::stat(fileName.c_str(), &st) == 0) {
     std::uint64_t device, inode;
@@ -80,8 +82,6 @@ bool SameFile(TRecordFile& database, const std::string& fileName) {
   const auto b = std::filesystem::weakly_canonical(DatabaseFileName, e2);
   return !e1 && !e2 && a == b;
 }
-
-}  // namespace
 
 void InitResultRecord(TResultRecord& R) {
   SeedFromClock();
@@ -137,7 +137,7 @@ void LoadResultFile(TResultRecord& R, const std::string& fileName) {
 
 void BackupDatabase(const std::string& fileName) {
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
-  if (SameFile(database, fileName))
+  if (IsDatabaseFile(database, fileName))
     throw EDatabaseError("The backup file must be another file than the database file " + DatabaseFileName);
   TRecordFile backup(fileName, TRecordFileMode::Create, RecordSize);
   database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {

@@ -24,7 +24,8 @@ struct TShortString {
   char Chars[N];
 
   // The string; a damaged length byte above N is read as N.
-  std::string str() const { return std::string(Chars, std::min<std::size_t>(Length, N)); }
+  std::string_view view() const { return std::string_view(Chars, std::min<std::size_t>(Length, N)); }
+  std::string str() const { return std::string(view()); }
   // Stores s, cut to N characters; the bytes after it are left as they were.
   void assign(std::string_view s) {
     const std::size_t n = std::min(s.size(), N);
@@ -100,8 +101,11 @@ static_assert(offsetof(TResultRecord, Reserved3) == 5394);
 static_assert(offsetof(TResultRecord, Align4) == 6418);
 
 // The notes up to their terminating NUL (the whole field when a damaged record holds none).
+inline std::string_view RecordNotesText(const TResultRecord& r) {
+  return std::string_view(r.Notes, strnlen(r.Notes, sizeof r.Notes));
+}
 inline std::string RecordNotes(const TResultRecord& r) {
-  return std::string(r.Notes, strnlen(r.Notes, sizeof r.Notes));
+  return std::string(RecordNotesText(r));
 }
 
 // Full path of the database file; every database routine reads it when it runs.
@@ -132,6 +136,11 @@ void UpdateRecord(const TResultRecord& R);
 // Reads the first record of the named file (opened read-only) into R; a file
 // shorter than one record raises code 100 and leaves R as it was.
 void LoadResultFile(TResultRecord& R, const std::string& fileName);
+
+// True when fileName names the open database file, however spelt (another
+// path, a symbolic or hard link): creating a file of that name would empty
+// the database. A name that names no file is compared by its path.
+bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
 
 // Writes a new file holding a copy of every database record. A file name that
 // names the database file itself is refused with EDatabaseError.

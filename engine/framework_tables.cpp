@@ -54,10 +54,19 @@ std::string CurrentDirectoryWithDelimiter() {
   return dir;
 }
 
-// The text of value in a fixed list of UTF-8 texts, in code page 1250; "???" beyond the list.
+// A fixed list of UTF-8 texts in code page 1250, converted once when first looked up.
 template <std::size_t N>
-std::string LookupText(const std::array<const char*, N>& texts, unsigned value) {
-  return value < N ? Utf8ToCp1250(texts[value]) : std::string("???");
+std::array<std::string, N> Cp1250Texts(const std::array<const char*, N>& utf8) {
+  std::array<std::string, N> texts;
+  for (std::size_t i = 0; i < N; ++i) texts[i] = Utf8ToCp1250(utf8[i]);
+  return texts;
+}
+
+// The text of value in a list; "???" beyond the list.
+template <std::size_t N>
+const std::string& LookupText(const std::array<std::string, N>& texts, unsigned value) {
+  static const std::string unknown = "???";
+  return value < N ? texts[value] : unknown;
 }
 }  // namespace
 
@@ -79,8 +88,8 @@ int ScaleIndexOfLetter(char letter) {
   return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-std::string EducationText(TEducation value) {
-  static constexpr std::array<const char*, 7> texts = {
+const std::string& EducationText(TEducation value) {
+  static const auto texts = Cp1250Texts<7>({
       "Základní škola",
       "Střední škola (bez maturity, bez výučního listu)",
       "Střední škola s výučním listem",
@@ -88,20 +97,20 @@ std::string EducationText(TEducation value) {
       "Střední škola s maturitou",
       "Vyšší odborná škola",
       "Vysoká škola ",
-  };
+  });
   return LookupText(texts, value);
 }
 
-std::string SexText(TSex value) {
-  static constexpr std::array<const char*, 2> texts = {"Muž", "Žena"};
+const std::string& SexText(TSex value) {
+  static const auto texts = Cp1250Texts<2>({"Muž", "Žena"});
   return LookupText(texts, value);
 }
 
-std::string LevelText(std::uint8_t value) {
-  static constexpr std::array<const char*, 3> texts = {
+const std::string& LevelText(std::uint8_t value) {
+  static const auto texts = Cp1250Texts<3>({
       "zácvik, zaškolení pro práci",
       "SŠ s výučním listem nebo maturitou",
       "VOŠ, VŠ",
-  };
+  });
   return LookupText(texts, value);
 }

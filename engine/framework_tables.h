@@ -27,6 +27,7 @@ void InitFrameworkTables();
 int ScaleIndexOfLetter(char letter);
 
 // The Czech texts of the stored byte codes; "???" for a value outside the list.
-std::string EducationText(TEducation value);
-std::string SexText(TSex value);
-std::string LevelText(std::uint8_t value);
+// The texts live as long as the program.
+const std::string& EducationText(TEducation value);
+const std::string& SexText(TSex value);
+const std::string& LevelText(std::uint8_t value);

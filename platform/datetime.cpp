@@ -2,13 +2,16 @@
 
 #include <langinfo.h>
 #include <locale.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <stdexcept>
 
 #include "cp1250.h"
@@ -84,11 +87,20 @@ std::string TwoDigits(int v) {
   return buf;
 }
 
-// A C struct tm of the date-time, for strftime.
-std::tm TmOf(double value) {
-  long long day, ms;
-  SplitDateTime(value, day, ms);
-  const TDateTimeParts p = DecodeDateTime(value);
+// The parts of a whole day and the milliseconds of its time.
+TDateTimeParts PartsOf(long long day, long long ms) {
+  TDateTimeParts p;
+  CivilFromDays(day + DayZero, p.Year, p.Month, p.Day);
+  p.Millisecond = static_cast<int>(ms % 1000);
+  p.Second = static_cast<int>(ms / 1000 % 60);
+  p.Minute = static_cast<int>(ms / 60000 % 60);
+  p.Hour = static_cast<int>(ms / 3600000);
+  return p;
+}
+
+// A C struct tm of a whole day and the milliseconds of its time, for strftime.
+std::tm TmOf(long long day, long long ms) {
+  const TDateTimeParts p = PartsOf(day, ms);
   std::tm tm{};
   tm.tm_year = p.Year - 1900;
   tm.tm_mon = p.Month - 1;
@@ -102,19 +114,88 @@ std::tm TmOf(double value) {
   return tm;
 }
 
+// The locale that newlocale builds from the environment for the date and time
+// formats, and whether it writes UTF-8. Building one reads locale files, so it
+// is kept and rebuilt only when a variable that chooses it changes.
+class TRegionalLocale {
+ public:
+  TRegionalLocale() = default;
+  TRegionalLocale(const TRegionalLocale&) = delete;
+  TRegionalLocale& operator=(const TRegionalLocale&) = delete;
+  ~TRegionalLocale() {
+    if (locale_) freelocale(locale_);
+  }
+
+  locale_t Get(bool& utf8) {
+    if (!locale_ || !SameEnvironment()) Rebuild();
+    utf8 = utf8_;
+    return locale_;
+  }
+
+ private:
+  // The variables newlocale reads for LC_TIME and LC_CTYPE, and where it finds locale files.
+  static constexpr const char* Variables[] = {"LC_ALL", "LC_TIME", "LC_CTYPE", "LANG", "LOCPATH"};
+  static constexpr std::size_t VariableCount = std::size(Variables);
+
+  // The value of each variable as getenv gives it (the first entry of the name), in one pass over the
+  // environment: every name begins with "L".
+  static void ReadVariables(const char* (&values)[VariableCount]) {
+    std::fill(std::begin(values), std::end(values), nullptr);
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      if ((*entry)[0] != 'L') continue;
+      for (std::size_t i = 0; i < VariableCount; ++i) {
+        const char* e = *entry;
+        const char* name = Variables[i];
+        while (*name != '\0' && *e == *name) ++e, ++name;
+        if (*name == '\0' && *e == '=' && values[i] == nullptr) values[i] = e + 1;
+      }
+    }
+  }
+
+  bool SameEnvironment() const {
+    const char* values[VariableCount];
+    ReadVariables(values);
+    for (std::size_t i = 0; i < VariableCount; ++i)
+      if (values[i] == nullptr ? set_[i] : !set_[i] || values_[i] != values[i]) return false;
+    return true;
+  }
+
+  void Rebuild() {
+    const char* values[VariableCount];
+    ReadVariables(values);
+    for (std::size_t i = 0; i < VariableCount; ++i) {
+      set_[i] = values[i] != nullptr;
+      values_[i] = values[i] ? values[i] : "";
+    }
+    locale_t fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    if (!fresh) fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    if (!fresh) throw std::runtime_error("no locale for the date and time formats");
+    if (locale_) freelocale(locale_);
+    locale_ = fresh;
+    utf8_ = std::strcmp(nl_langinfo_l(CODESET, locale_), "UTF-8") == 0;
+  }
+
+  locale_t locale_ = nullptr;
+  bool utf8_ = false;
+  bool set_[VariableCount] = {};
+  std::string values_[VariableCount];
+};
+
 // The date-time as the LC_TIME of the process's environment writes it with
 // the given strftime conversion, in code page 1250.
 std::string Regional(const char* conversion, double value) {
-  locale_t locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-  if (!locale) locale = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-  if (!locale) throw std::runtime_error("no locale for the date and time formats");
-  const std::tm tm = TmOf(value);
-  char buf[256];
+  thread_local TRegionalLocale regional;
+  bool utf8;
+  const locale_t locale = regional.Get(utf8);
+  long long day, ms;
+  SplitDateTime(value, day, ms);
+  const std::tm tm = TmOf(day, ms);
+  char buf[512];
   const std::size_t n = strftime_l(buf, sizeof buf, conversion, &tm, locale);
-  const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
-  freelocale(locale);
-  const std::string text(buf, n);
-  return utf8 ? Utf8ToCp1250(text) : text;
+  const std::string_view text(buf, n);
+  // ASCII, as most formats are, reads the same in both code pages.
+  const bool ascii = std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
+  return utf8 && !ascii ? Utf8ToCp1250(text) : std::string(text);
 }
 
 }  // namespace
@@ -151,13 +232,7 @@ double EncodeDateTime(int year, int month, int day, int hour, int minute, int se
 TDateTimeParts DecodeDateTime(double value) {
   long long day, ms;
   SplitDateTime(value, day, ms);
-  TDateTimeParts p;
-  CivilFromDays(day + DayZero, p.Year, p.Month, p.Day);
-  p.Millisecond = static_cast<int>(ms % 1000);
-  p.Second = static_cast<int>(ms / 1000 % 60);
-  p.Minute = static_cast<int>(ms / 60000 % 60);
-  p.Hour = static_cast<int>(ms / 3600000);
-  return p;
+  return PartsOf(day, ms);
 }
 
 std::string FormatDateTime(std::string_view format, double value) {
@@ -215,7 +290,8 @@ std::string RegionalLongTime(double value) {
 }
 
 std::string RegionalDateTime(double value) {
-  const TDateTimeParts p = DecodeDateTime(value);
-  const bool midnight = p.Hour == 0 && p.Minute == 0 && p.Second == 0 && p.Millisecond == 0;
-  return midnight ? RegionalShortDate(value) : RegionalShortDate(value) + " " + RegionalLongTime(value);
+  long long day, ms;
+  SplitDateTime(value, day, ms);
+  const bool midnight = ms == 0;
+  return Regional(midnight ? "%x" : "%x %X", value);
 }

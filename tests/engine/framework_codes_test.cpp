@@ -13,6 +13,14 @@ TCodes Derive(const TScoreSheet& sheet, TSex sex = sxMale) {
   DeriveCodes(sheet, Norms[sex], c.Exact, c.Coarse, c.Permuted);
   return c;
 }
+// A small reproducible generator of test sheets: next(n) is one of 0..n-1.
+struct TDice {
+  std::uint32_t State;
+  int operator()(std::uint32_t n) {
+    State = State * 1664525u + 1013904223u;
+    return static_cast<int>((static_cast<std::uint64_t>(State) * n) >> 32);
+  }
+};
 // The five other orders of each code, in the order the derivation adds them.
 TStringArray OtherOrders(const TStringArray& codes) {
   TStringArray out;
@@ -106,11 +114,7 @@ TEST(Codes, UnscorableSheetHasNoCode) {
 
 TEST(Codes, RandomSheetsGiveStableDistinctCodes) {
   InitEngineTables();
-  std::uint32_t state = 20261208;
-  const auto next = [&](std::uint32_t n) {
-    state = state * 1664525u + 1013904223u;
-    return static_cast<int>((static_cast<std::uint64_t>(state) * n) >> 32);
-  };
+  TDice next{20261208u};
   std::size_t exactSizes[5] = {};
   for (int round = 0; round < 2000; ++round) {
     TScoreSheet sheet{};
@@ -139,4 +143,111 @@ TEST(Codes, RandomSheetsGiveStableDistinctCodes) {
   }
   // The sample reaches every size of the exact list.
   for (int n = 1; n <= 4; ++n) EXPECT_GT(exactSizes[n], 0u) << n;
+}
+
+namespace {
+// The derivation written out plainly, step by step, with strings and linear searches: the fast one must
+// give the same three lists in the same order and leave the generator where this one does.
+TCodes ReferenceCodes(const TScoreSheet& sheet, const TNormBlock& block) {
+  GeneratorSeed = 2222;
+  TCodes c;
+  TScoreSheet copy = sheet;
+  ConvertScores(copy, block, skZScore);
+  const auto addIfNew = [&](const std::string& code, TStringArray& target) {
+    for (const TStringArray* list : {&c.Exact, &c.Coarse, &c.Permuted})
+      for (const auto& have : *list)
+        if (have == code) return;
+    target.push_back(code);
+  };
+  const auto pass = [&](const double(&crit)[ScaleCount][ScaleCount], TStringArray& target) {
+    int counts[ScaleCount];
+    for (int i = 0; i < ScaleCount; ++i) {
+      counts[i] = 0;
+      for (int j = 0; j < ScaleCount; ++j)
+        if (j != i && copy.Scores[i] - copy.Scores[j] > crit[i][j]) ++counts[i];
+    }
+    TStringArray candidates;
+    std::size_t length = 0;
+    for (int level = 6; level >= 0 && length < 3; --level) {
+      std::string group;
+      for (int s = 0; s < ScaleCount; ++s)
+        if (counts[s] == level) group += "RIASEC"[s];
+      if (group.empty()) continue;
+      const std::size_t need = 3 - length, g = group.size();
+      TStringArray selections;
+      for (std::size_t i = 0; i < g; ++i) {
+        if (need == 1 || g == 1) {
+          selections.push_back(std::string(1, group[i]));
+          continue;
+        }
+        for (std::size_t j = 0; j < g; ++j) {
+          if (j == i) continue;
+          if (need == 2 || g == 2) {
+            selections.push_back(std::string{group[i], group[j]});
+            continue;
+          }
+          for (std::size_t k = 0; k < g; ++k)
+            if (k != i && k != j) selections.push_back(std::string{group[i], group[j], group[k]});
+        }
+      }
+      if (candidates.empty()) {
+        candidates = selections;
+      } else {
+        TStringArray joined;
+        for (const auto& old : candidates)
+          for (const auto& sel : selections) joined.push_back(old + sel);
+        candidates = joined;
+      }
+      length = candidates[0].size();
+    }
+    for (const auto& code : candidates) addIfNew(code, target);
+  };
+  pass(CritFine, c.Exact);
+  pass(CritCoarse, c.Coarse);
+  for (const TStringArray* list : {&c.Exact, &c.Coarse})
+    for (const auto& x : *list)
+      for (const std::string& p :
+           {std::string{x[0], x[2], x[1]}, std::string{x[1], x[0], x[2]}, std::string{x[1], x[2], x[0]},
+            std::string{x[2], x[0], x[1]}, std::string{x[2], x[1], x[0]}})
+        addIfNew(p, c.Permuted);
+  while (c.Exact.size() > 4) {
+    const std::size_t n = c.Exact.size();
+    const std::size_t k = RandomBelow(static_cast<std::uint32_t>(n - 1)) + 1;
+    c.Coarse.push_back(c.Exact[k]);
+    c.Exact[k] = c.Exact[n - 1];
+    c.Exact.pop_back();
+  }
+  return c;
+}
+}  // namespace
+
+TEST(Codes, DerivationMatchesThePlainAlgorithmOnRandomSheets) {
+  InitEngineTables();
+  TDice next{977u};
+  std::size_t drawnSheets = 0, permutedCodes = 0;
+  for (int round = 0; round < 6000; ++round) {
+    TScoreSheet sheet{};
+    if (round % 3 == 0) {  // answered at random
+      for (auto& a : sheet.Answers) a = static_cast<std::int16_t>(1 + next(5));
+      ASSERT_TRUE(ComputeRawScores(sheet));
+    } else if (round % 3 == 1) {  // any raw scores
+      for (auto& raw : sheet.RawScores) raw = 10 + next(41);
+    } else {  // close together, so that many scales tie
+      const int base = 12 + next(35);
+      for (auto& raw : sheet.RawScores) raw = base + next(5) - 2;
+    }
+    const TSex sex = static_cast<TSex>(next(2));
+    const TCodes expected = ReferenceCodes(sheet, Norms[sex]);
+    const std::uint32_t seedAfter = GeneratorSeed;
+    const TCodes got = Derive(sheet, sex);
+    ASSERT_EQ(got.Exact, expected.Exact) << round;
+    ASSERT_EQ(got.Coarse, expected.Coarse) << round;
+    ASSERT_EQ(got.Permuted, expected.Permuted) << round;
+    ASSERT_EQ(GeneratorSeed, seedAfter) << round;
+    drawnSheets += seedAfter != 2222;
+    permutedCodes += got.Permuted.size();
+  }
+  // The sample exercises the trim and the permutations, not only single clear codes.
+  EXPECT_GT(drawnSheets, 100u);
+  EXPECT_GT(permutedCodes, 6000u);
 }

@@ -7,6 +7,8 @@
 #include <ctime>
 #include <limits>
 
+#include "recordfile_testutil.h"
+
 namespace {
 
 std::string Text(const TDateTimeParts& p) {
@@ -86,4 +88,27 @@ TEST(DateTime, RegionalFormatsFollowTheLocale) {
   setenv("LC_ALL", "no_such_LOCALE", 1);  // a missing locale falls back to C
   EXPECT_EQ(RegionalShortDate(v), "12/08/26");
   unsetenv("LC_ALL");
+}
+
+// The locale is built once and kept; a change of the variables that choose it must still take effect at
+// the next call. A Czech locale is compiled into a folder of the test's own for this.
+TEST(DateTime, RegionalFormatsFollowALocaleChange) {
+  TTempDir dir;
+  const std::string compile = "localedef -i cs_CZ -f UTF-8 " + dir.File("cs_CZ.UTF-8") + " >/dev/null 2>&1";
+  if (std::system(compile.c_str()) != 0) GTEST_SKIP() << "localedef cannot build cs_CZ.UTF-8 here";
+  const double v = EncodeDateTime(2026, 12, 8, 14, 3, 9);
+  setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(RegionalDateTime(v), "12/08/26 14:03:09");
+  setenv("LOCPATH", dir.Path().c_str(), 1);
+  setenv("LC_ALL", "cs_CZ.UTF-8", 1);
+  EXPECT_EQ(RegionalDateTime(v), "8.12.2026 14:03:09");
+  EXPECT_EQ(RegionalShortDate(v), "8.12.2026");
+  EXPECT_EQ(RegionalDateTime(EncodeDateTime(2026, 12, 8)), "8.12.2026");
+  unsetenv("LC_ALL");
+  setenv("LC_TIME", "C", 1);  // LC_TIME alone chooses the formats too
+  EXPECT_EQ(RegionalDateTime(v), "12/08/26 14:03:09");
+  setenv("LC_TIME", "cs_CZ.UTF-8", 1);
+  EXPECT_EQ(RegionalDateTime(v), "8.12.2026 14:03:09");
+  unsetenv("LC_TIME");
+  unsetenv("LOCPATH");
 }

@@ -204,8 +204,8 @@ class TPainterRun {
   }
 
   static QFont Font(const TLine& line, std::size_t k) {
-    const QString spec = QString::fromStdString(Word(line, k));
-    const QStringList parts = spec.split(':');
+    const QString word = QString::fromStdString(Word(line, k));
+    const QStringList parts = word.split(':');
     if (parts.size() < 2) Fail(line.Where, "font needs family:pixels");
     QString family = parts[0];
     if (family == "sans") family = "DejaVu Sans";
@@ -215,7 +215,7 @@ class TPainterRun {
     QFont f(family);
     bool ok = false;
     const int px = parts[1].toInt(&ok);
-    if (!ok || px <= 0) Fail(line.Where, "bad font size in " + spec.toStdString());
+    if (!ok || px <= 0) Fail(line.Where, "bad font size in " + word.toStdString());
     f.setPixelSize(px);
     const QString style = parts.size() > 2 ? parts[2] : QString();
     f.setBold(style.contains("bold"));

@@ -1,0 +1,26 @@
+#pragma once
+// Files written as a whole (a backup, the CSV export, a result file, a Word
+// document, a PDF, the settings file) are written to a temporary file in the
+// target's own folder and renamed over the target only when complete: a
+// failure leaves an existing target exactly as it was and no partial file
+// behind.
+#include <functional>
+#include <string>
+
+// Writes `target` whole. `produce` gets the name of a fresh, empty temporary
+// file in the target's folder and writes the complete content into it (by
+// any means: a record file, a stream, another program). When `produce`
+// returns, the temporary file is flushed to the disk and renamed over the
+// target; when it throws, the temporary file is removed and the error goes
+// on unchanged.
+//  - A target that is a symbolic link is written through the link (the file
+//    it points to is replaced, the link stays).
+//  - An existing target that its owner made read-only is not replaced:
+//    EInOutError 5 ("File access denied").
+//  - The new file keeps an existing target's permissions; a new target gets
+//    the usual permissions of a new file (0666 less the umask).
+// File-system failures throw EInOutError with the numbered code (recordfile.h).
+void WriteFileWhole(const std::string& target, const std::function<void(const std::string& temporaryName)>& produce);
+
+// The same for content already in memory.
+void WriteFileWhole(const std::string& target, const std::string& content);

@@ -1,0 +1,23 @@
+#pragma once
+// The counsellor's notes: a memo on the results screen, kept in the record's
+// `Notes` as comma text (at most 5000 characters and the terminating zero).
+// The test run and the database browser move the notes between the record
+// and the memo with these routines, both ways.
+#include <QPlainTextEdit>
+
+#include "framework.h"
+
+// The memo's lines become the record's notes read as comma text.
+void LoadNotes(QPlainTextEdit& memo, const TResultRecord& record);
+// The record's notes become the comma text of the memo's lines. The memo's
+// limit (LimitNotes) keeps that text within the field; a longer text is an
+// error (EInOutError would be wrong here: std::length_error), never cut.
+void StoreNotes(const QPlainTextEdit& memo, TResultRecord& record);
+
+// The memo's lines as the code page 1250 lines of the record.
+TStringArray NoteLinesOf(const QPlainTextEdit& memo);
+
+// Makes the memo refuse typing or pasting that would take it beyond
+// `maxChars` characters or its lines' comma text beyond what `Notes` holds:
+// such an edit is undone at once, so the stored notes are never cut.
+void LimitNotes(QPlainTextEdit& memo, int maxChars = 4500);

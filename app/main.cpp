@@ -12,6 +12,7 @@
 #include "finish.h"
 #include "intro.h"
 #include "options.h"
+#include "print.h"
 #include "datetime.h"
 #include "dialogs.h"
 #include "framework.h"
@@ -53,6 +54,7 @@ void CreateZoviForms() {
   CreateForm(FinishForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
+  CreateForm(PrintForm);
   CreateForm(FailForm);
   CreateForm(OptionsForm);
 }

@@ -18,6 +18,7 @@
 #include "intro.h"
 #include "main.h"
 #include "options.h"
+#include "print.h"
 #include "testrun.h"
 
 namespace {
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
        }},
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
+      {"PrintForm", [] { return PrintForm; }},
   };
   int failures = 0;
   for (const TShot& shot : shots) {

@@ -45,6 +45,15 @@ TEST_F(PrintDialog, EveryShowingStartsInPrintingModeWithTheChooserFilled) {
   PrintForm->PrintersBox->addItem(QStringLiteral("stale"));
   Printer().SetPrinterIndex(static_cast<int>(printers.size()) - 1);
   TModalAnswers answers(Steps([&](QWidget* w) {
+    EXPECT_EQ(w->size(), QSize(327, 188));
+    QStringList tabOrder;
+    QWidget* next = PrintForm->PrintersBox;
+    do {
+      if (next->parentWidget() == w && next->focusPolicy() & Qt::TabFocus) tabOrder << next->objectName();
+      next = next->nextInFocusChain();
+    } while (next != PrintForm->PrintersBox);
+    EXPECT_EQ(tabOrder, QStringList({"PrintersBox", "PrintButton", "SetupButton", "CheckBox1", "RadioButton1",
+                                     "RadioButton2", "ExportButton"}));
     EXPECT_TRUE(PrintForm->RadioButton1->isChecked());
     ExpectPrintingMode(true);
     EXPECT_EQ(PrintForm->ScoreKind, skZScore);

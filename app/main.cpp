@@ -9,7 +9,9 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "dbbrowser.h"
 #include "finish.h"
+#include "info.h"
 #include "intro.h"
 #include "options.h"
 #include "datetime.h"
@@ -51,6 +53,8 @@ void CreateZoviForms() {
   CreateForm(BlankForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
+  CreateForm(DatabaseForm);
+  CreateForm(InfoForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
   CreateForm(FailForm);
@@ -156,7 +160,7 @@ void TMainForm::NewTestMenuItemClick() {
 }
 
 void TMainForm::DatabaseMenuItemClick() {
-  // The list of stored respondents comes with its own window.
+  DatabaseForm->ShowModal();
 }
 
 void TMainForm::ReadRemoteMenuItemClick() {

@@ -9,7 +9,9 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "dbbrowser.h"
 #include "finish.h"
+#include "info.h"
 #include "intro.h"
 #include "options.h"
 #include "print.h"
@@ -52,6 +54,8 @@ void CreateZoviForms() {
   CreateForm(BlankForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
+  CreateForm(DatabaseForm);
+  CreateForm(InfoForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
   CreateForm(PrintForm);
@@ -158,7 +162,7 @@ void TMainForm::NewTestMenuItemClick() {
 }
 
 void TMainForm::DatabaseMenuItemClick() {
-  // The list of stored respondents comes with its own window.
+  DatabaseForm->ShowModal();
 }
 
 void TMainForm::ReadRemoteMenuItemClick() {

@@ -13,13 +13,17 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "datetime.h"
+#include "dbbrowser.h"
 #include "finish.h"
 #include "framework.h"
+#include "info.h"
 #include "intro.h"
 #include "main.h"
 #include "options.h"
 #include "print.h"
 #include "testrun.h"
+#include "textcodec.h"
 
 namespace {
 
@@ -27,6 +31,25 @@ struct TShot {
   const char* Name;
   std::function<QWidget*()> Prepare;
 };
+
+// A few respondents in the scratch database, for the list of stored respondents.
+QWidget* BrowserWithRespondents() {
+  const char* names[] = {"Nováková Jana",  "Černý Petr",        "Dvořák Tomáš", "Šťastná Eliška",  "Adamec Ondřej",
+                         "Zelenka Michal", "Procházková Lucie", "Beneš Jakub",  "Horáková Tereza", "Kučera Adam"};
+  int day = 0;
+  for (const char* name : names) {
+    TResultRecord r{};
+    InitResultRecord(r);
+    r.Name.assign(ToCp1250(QString::fromUtf8(name)));
+    r.ScoreSheet.TestDate = EncodeDateTime(2024, 3, 4 + day, 8 + day, 5 * day, 17 + day);
+    ++day;
+    AppendRecord(r);
+  }
+  DatabaseForm->show();
+  DatabaseForm->ListView->Select(2);
+  DatabaseForm->ListViewClick();
+  return DatabaseForm;
+}
 
 bool Save(QWidget* window, const QString& path) {
   if (!window->isVisible()) window->show();
@@ -72,6 +95,8 @@ int main(int argc, char** argv) {
          BlankForm->ShowBackdrop();
          return BlankForm;
        }},
+      {"DatabaseForm", BrowserWithRespondents},
+      {"InfoForm", [] { return InfoForm; }},
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
       {"PrintForm", [] { return PrintForm; }},

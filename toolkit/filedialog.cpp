@@ -46,37 +46,9 @@ QString TFileDialog::WithDefaultExt(const QString& name, const QString& ext) {
   return name.endsWith(QLatin1Char('.')) ? name + e : name + QLatin1Char('.') + e;
 }
 
-namespace {
-
-// The toolkit's dialog with one change to what it accepts: in an open dialog
-// a typed name that names no file is taken with the default extension when
-// that names one ("zaloha 12.3.2024" for "zaloha 12.3.2024.dba"). The
-// toolkit's own default suffix is not used, as it adds nothing to a name
-// that holds a dot.
-class TExtensionDialog : public QFileDialog {
- public:
-  TExtensionDialog(QWidget* parent, QString ext) : QFileDialog(parent), ext_(std::move(ext)) {}
-
-  void accept() override {
-    const QStringList files = selectedFiles();
-    if (acceptMode() == AcceptOpen && files.size() == 1 && !QFileInfo::exists(files.first())) {
-      const QString named = TFileDialog::WithDefaultExt(files.first(), ext_);
-      if (QFileInfo(named).isFile()) selectFile(named);
-    }
-    QFileDialog::accept();
-  }
-
- private:
-  QString ext_;
-};
-
-}  // namespace
-
 bool TFileDialog::Execute(QWidget* parent) {
   TPlainIconProvider icons;  // outlives the dialog that uses it
-  QString ext = DefaultExt;
-  while (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
-  TExtensionDialog dialog(parent, ext);
+  QFileDialog dialog(parent);
   dialog.setIconProvider(&icons);
   dialog.setObjectName(objectName_);
   // Our own dialog rather than the desktop's, so it behaves the same everywhere and tests can answer it.
@@ -89,11 +61,15 @@ bool TFileDialog::Execute(QWidget* parent) {
   dialog.setDirectory(InitialDir.isEmpty() ? QDir::currentPath() : QDir(InitialDir).absolutePath());
   const QStringList filters = QtFilters(Filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  QString ext = DefaultExt;
+  while (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+  // An open dialog finds "zaloha.dba" for "zaloha"; a save adds the extension below, also to a name with dots
+  // (the toolkit's own suffix is added only to a name without any dot).
+  if (kind_ == Kind::Open && !ext.isEmpty()) dialog.setDefaultSuffix(ext);
   if (!FileName.isEmpty()) dialog.selectFile(FileName);
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
-  // A save adds the extension; an open takes the file it found.
   FileName = kind_ == Kind::Save ? WithDefaultExt(chosen.first(), ext) : chosen.first();
   return true;
 }

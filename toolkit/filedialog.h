@@ -2,7 +2,7 @@
 // The common open and save dialogs: a filter of the form "description|pattern",
 // a default extension, a title and an initial folder. A save dialog adds the
 // default extension to every name that does not already end with it; an open
-// dialog takes a typed name that names no file with the extension added. Execute() runs the dialog modally and reports whether a
+// dialog finds a file by its name typed without the extension. Execute() runs the dialog modally and reports whether a
 // file was chosen; the chosen name, with its folder, is then in FileName.
 #include <QString>
 #include <QWidget>

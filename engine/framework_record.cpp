@@ -121,8 +121,8 @@ void UpdateRecord(const TResultRecord& R) {
     return false;
   });
   if (found < 0)
-    throw EDatabaseError("Záznam probanda číslo " + std::to_string(copy.Id) + " (" + std::to_string(copy.KeyExtra) +
-                         ") nebyl v databázi nalezen. Databáze nebyla změněna.");
+    throw EDatabaseError("Záznam probanda číslo " + std::to_string(copy.Id) +
+                         " nebyl v databázi nalezen. Databáze nebyla změněna.");
   database.Seek(found);
   database.Write(&copy);
   database.Close();

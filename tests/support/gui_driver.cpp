@@ -5,6 +5,9 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QWindow>
 
@@ -166,6 +169,26 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
     EXPECT_EQ(window->windowTitle().toStdString(), caption.toStdString());
     if (text) *text = BoxText(window);
     PressBoxButton(window, button);
+  };
+}
+
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path) {
+  return [name, path](QWidget* window) {
+    auto* dialog = qobject_cast<QFileDialog*>(window);
+    ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << NameOf(window).toStdString();
+    EXPECT_EQ(dialog->objectName(), name);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(buttons && edit);
+    const auto role = path.isEmpty() ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
+    edit->setText(path);
+    for (QAbstractButton* b : buttons->buttons())
+      if (buttons->buttonRole(b) == role) {
+        QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_FALSE(dialog->isVisible()) << "the dialog did not take " << path.toStdString();
+        return;
+      }
+    ADD_FAILURE() << "the file dialog has no such button";
   };
 }
 

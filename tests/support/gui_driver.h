@@ -87,6 +87,11 @@ void PressBoxButton(QWidget* window, QMessageBox::StandardButton button);
 // the text it showed is stored in *text when given.
 TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButton button, QString* text = nullptr);
 
+// A step that expects the file dialog named `name`, types `path` into its
+// file name field and presses its accept button, as a user would, failing
+// when the dialog does not take the name; an empty path presses Cancel.
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path);
+
 // The top-level windows now visible, by objectName (or class name).
 QStringList VisibleTopLevels();
 

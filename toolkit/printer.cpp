@@ -3,11 +3,13 @@
 #include <cups/cups.h>
 
 #include <QBuffer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <optional>
 
 #include "canvas_painter.h"
@@ -134,7 +136,11 @@ void TPrinter::SetupDialog(QWidget* parent) {
   QPrinter& settings = Settings();
   QPrintDialog dialog(&settings, parent);
   dialog.setObjectName(QStringLiteral("PrinterSetupDialog"));
-  dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+  dialog.setWindowTitle(QStringLiteral("Nastavení tiskárny"));
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  // The dialog only sets the printer up; the report is printed from its own button.
+  if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
   if (dialog.exec() != QDialog::Accepted) return;
   Printers();
   current_ = settings.outputFormat() == QPrinter::PdfFormat ? QString() : settings.printerName();

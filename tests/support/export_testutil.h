@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -72,4 +73,9 @@ QString ErrorMessageOf(F step) {
     return QString::fromUtf8(e.what());
   }
   return QStringLiteral("no error");
+}
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
 }

@@ -7,16 +7,22 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 struct TOdtParagraph {
-  QString Text;             // line breaks as "\n", tabs as "\t"
+  QString Text;             // line breaks as "\n"
   QString Font;             // "" when the characters differ
   double Size = 0;          // -1 when the characters differ
   int Bold = 0;             // 1, 0, or -1 when the characters differ
   int Row = 0, Column = 0;  // from 1 inside a table cell, else 0
   bool operator==(const TOdtParagraph&) const = default;
 };
+
+inline void PrintTo(const TOdtParagraph& p, std::ostream* out) {
+  *out << '"' << p.Text.toStdString() << "\" " << p.Font.toStdString() << ' ' << p.Size << "pt bold " << p.Bold
+       << " cell " << p.Row << ',' << p.Column;
+}
 
 namespace odt_reader_detail {
 
@@ -95,7 +101,7 @@ inline std::vector<TOdtParagraph> ReadOdtParagraphs(const QByteArray& fodt) {
         column = 0;
       } else if (inBody && name == u"table:table-cell") {
         ++column;
-      } else if (inBody && (name == u"text:p" || name == u"text:h")) {
+      } else if (inBody && name == u"text:p") {
         TFont base{defaults.Font.value_or(QString()), defaults.Size.value_or(0), defaults.Bold.value_or(false)};
         paragraphFont = fontOf(attr("text:style-name"), base);
         paragraphs.push_back({});
@@ -108,8 +114,6 @@ inline std::vector<TOdtParagraph> ReadOdtParagraphs(const QByteArray& fodt) {
       } else if (inBody && !spanStack.empty() && name == u"text:s") {
         const QString c = attr("text:c");
         add(QString(c.isEmpty() ? 1 : c.toInt(), QLatin1Char(' ')));
-      } else if (inBody && !spanStack.empty() && name == u"text:tab") {
-        add(QStringLiteral("\t"));
       } else if (inBody && !spanStack.empty() && name == u"text:line-break") {
         add(QStringLiteral("\n"));
       }
@@ -120,7 +124,7 @@ inline std::vector<TOdtParagraph> ReadOdtParagraphs(const QByteArray& fodt) {
       if (name == u"style:default-style") inDefault = false;
       if (name == u"table:table") --tableDepth;
       if (name == u"text:span") spanStack.pop_back();
-      if (name == u"text:p" || name == u"text:h") {
+      if (name == u"text:p") {
         TOdtParagraph& p = paragraphs.back();
         const TFont f = fonts.empty() ? paragraphFont : fonts.front();
         const bool same = std::all_of(fonts.begin(), fonts.end(), [&](const TFont& g) { return g == f; });

@@ -4,15 +4,12 @@
 #include <signal.h>
 #include <sys/stat.h>
 
-#include <QDir>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "platform/recordfile_testutil.h"
 #include "support/export_testutil.h"
-#include "support/odt_reader.h"
 
 namespace {
 
@@ -142,34 +139,6 @@ TEST(TWordDocument, TableBeforeTheFinalParagraphMark) {
   EXPECT_EQ(split.Range().Text(), QStringLiteral("ab\r\a\x1e"
                                                  "cd\r"));
   EXPECT_THROW(split.Tables().Add(split.Range(3, 3), 1, 1), std::runtime_error) << "no table inside a table";
-}
-
-TEST(TWordDocument, FlatOpenDocumentKeepsTextFontsAndTable) {
-  TWordDocument doc;
-  doc.Range().Font().SetName(QStringLiteral("Arial CE"));
-  Last(doc).SetText(QStringLiteral("  two leading, a  double & <odd> one\x01 and a trailing "));
-  Last(doc).Font().SetSize(14);
-  doc.Range().InsertParagraphAfter();
-  Last(doc).SetText(QStringLiteral("a\r\nb"));
-  doc.Range(Last(doc).Start(), Last(doc).Start() + 1).Font().SetBold(1);
-  doc.Range().InsertParagraphAfter();
-  TWordTable table = doc.Tables().Add(doc.Range(doc.Characters().Count() - 1), 2, 2);
-  table.Cell(1, 1).Range().Font().SetBold(1);
-  table.Cell(1, 1).Range().InsertAfter(QStringLiteral("h"));
-  table.Cell(2, 2).Range().InsertAfter(QStringLiteral("v "));
-
-  const std::vector<TOdtParagraph> read = ReadOdtParagraphs(QByteArray::fromStdString(doc.FlatOpenDocument()));
-  const QString arial = QStringLiteral("Arial CE");
-  const std::vector<TOdtParagraph> expected = {
-      {QStringLiteral("  two leading, a  double & <odd> one and a trailing "), arial, 14, 0, 0, 0},
-      {QStringLiteral("a\nb"), QString(), -1, -1, 0, 0},
-      {QStringLiteral("h"), arial, 14, 1, 1, 1},
-      {QString(), arial, 14, 0, 1, 2},
-      {QString(), arial, 14, 0, 2, 1},
-      {QStringLiteral("v "), arial, 14, 0, 2, 2},
-      {QString(), arial, 14, 0, 0, 0},
-  };
-  EXPECT_EQ(read, expected);
 }
 
 TEST(TWordDocument, SaveAsFailuresLeaveNoFile) {

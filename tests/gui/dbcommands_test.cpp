@@ -20,6 +20,7 @@
 #include "framework.h"
 #include "gui_driver.h"
 #include "main.h"
+#include "mainform_start.h"
 #include "platform/recordfile_testutil.h"
 #include "support/csv_reader.h"
 #include "testrun.h"
@@ -59,13 +60,7 @@ QStringList ButtonTexts(QWidget* window) {
 
 class DatabaseCommands : public GuiTest {
  protected:
-  static void SetUpTestSuite() {
-    InitFrameworkTables();
-    if (!MainForm) {
-      CreateForm(MainForm);
-      CreateSmallForms();
-    }
-  }
+  static void SetUpTestSuite() { StartMainFormOnce(); }
 
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());

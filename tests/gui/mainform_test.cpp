@@ -21,6 +21,7 @@
 #include "framework.h"
 #include "gui_driver.h"
 #include "main.h"
+#include "mainform_start.h"
 #include "platform/recordfile_testutil.h"
 #include "testrun.h"
 
@@ -79,19 +80,7 @@ TModalAnswers::Step ChooseFile(const QString& name, const QString& path) {
 
 class MainFormTest : public GuiTest {
  protected:
-  static void SetUpTestSuite() {
-    InitFrameworkTables();
-    if (!MainForm) {
-      // The main window's start-up writes its files into the current folder:
-      // a folder of its own, not the folder the tests were started in.
-      QTemporaryDir start;
-      const QString saved = QDir::currentPath();
-      ASSERT_TRUE(start.isValid() && QDir::setCurrent(start.path()));
-      CreateForm(MainForm);
-      CreateSmallForms();
-      QDir::setCurrent(saved);
-    }
-  }
+  static void SetUpTestSuite() { StartMainFormOnce(); }
 
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());

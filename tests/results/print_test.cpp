@@ -7,6 +7,7 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPrinterInfo>
 #include <QTest>
 
 #include "gui_driver.h"
@@ -68,11 +69,14 @@ TEST_F(PrintDialog, EveryShowingStartsInPrintingModeWithTheChooserFilled) {
     Click(w, QStringLiteral("RadioButton1"));
     ExpectPrintingMode(true);
 
-    // A choice from the list, then a name typed over it: no item, index -1.
+    // A choice from the list, then a name typed over it: no item, index -1,
+    // which leaves the default printer (or, without one, the PDF entry).
     PrintForm->PrintersBox->setCurrentIndex(0);
     EXPECT_EQ(Printer().PrinterIndex(), 0);
     QTest::keyClicks(PrintForm->PrintersBox->lineEdit(), QStringLiteral("x"));
-    EXPECT_EQ(Printer().PrinterIndex(), -1);
+    EXPECT_EQ(PrintForm->PrintersBoxIndex(), -1);
+    const QString fallback = QPrinterInfo::defaultPrinterName();
+    EXPECT_EQ(Printer().PrinterName(), fallback.isEmpty() ? TPrinter::PdfEntry() : fallback);
     PlatformClose(w);
   }));
   EXPECT_EQ(PrintForm->ShowModal(), mrCancel);

@@ -1,17 +1,15 @@
-// The printed report: its layout and chart on a recording canvas of an A4
-// page at 600 dpi, page counts and the flow of long texts, real PDF pages
-// read back as text, and the print dialog's button on the PDF entry.
+// The printed report: layout and chart on a recording canvas of an A4 page at
+// 600 dpi, page counts and the flow of long texts, real PDF pages read back
+// as text, and the print dialog's button on the PDF entry.
 #include "report_print.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <memory>
 
 #include "canvas_recording.h"
@@ -38,35 +36,41 @@ TPrintFields Fields() {
   f.CodeText = "RIA/RIS";
   f.PersonLines[0] = Cp("Dvořáková Jana, žena, 15 let");
   f.PersonLines[1] = Cp("Dosažené vzdělání: základní škola");
-  f.PersonLines[2] = Cp("Předpokládané vzdělání: střední škola s maturitou");
-  f.ProfessionLines = {Cp("Elektrikář"), Cp("Truhlář*"), Cp("Zámečník**")};
-  f.OtherProfessionLines = {Cp("Inženýr strojní"), Cp("Řidič")};
-  f.OtherProfessionLevels = {Cp("VŠ/VOŠ"), Cp("ZŠ,SŠ")};
+  f.PersonLines[2] = Cp("Předpokládané vzdělání: střední škola");
+  f.ProfessionLines = {Cp("Elektrikář"), Cp("Truhlář*")};
+  f.OtherProfessionLines = {Cp("Řidič")};
+  f.OtherProfessionLevels = {Cp("ZŠ,SŠ")};
   f.ScaleSpread = 48.5;
   f.ScaleRange = 61.5;
   return f;
 }
 
 struct TDrawn {
-  std::unique_ptr<TRecordingCanvas> Canvas;
-  int Pages;
+  std::unique_ptr<TRecordingCanvas> Canvas = std::make_unique<TRecordingCanvas>(PW, PH, 600);
+  int Pages = 0;
   std::vector<TCanvasText> On(int page) const {
     std::vector<TCanvasText> texts;
     for (const TCanvasText& t : Canvas->Texts())
       if (t.Page == page) texts.push_back(t);
     return texts;
   }
-  const TCanvasText& Find(const QString& text) const {
+  TCanvasText Find(const QString& text) const {
     for (const TCanvasText& t : Canvas->Texts())
       if (t.Text == text) return t;
     ADD_FAILURE() << "not drawn: " << text.toStdString();
-    static const TCanvasText none{};
-    return none;
+    return {};
+  }
+  // The first five characters ("Kód R") of the code explanations in this font height.
+  QStringList Explained(int page, int height) const {
+    QStringList found;
+    for (const TCanvasText& t : On(page))
+      if (t.Font.Height == height && t.Text.startsWith(QStringLiteral("Kód "))) found << t.Text.left(5);
+    return found;
   }
 };
 
 TDrawn Draw(const TPrintFields& f, bool simplified = false) {
-  TDrawn d{std::make_unique<TRecordingCanvas>(PW, PH, 600), 0};
+  TDrawn d;
   TRecordingCanvas& canvas = *d.Canvas;
   d.Pages = DrawReport(
       canvas, PW, PH, [&] { canvas.NewPage(); }, f, QImage(2481, 415, QImage::Format_RGB32), simplified);
@@ -78,14 +82,6 @@ int Step(const TCanvasText& t) {
   return static_cast<int>(std::lrint(1.2 * t.Height));
 }
 
-// The first word of each text of the given font height on a page.
-QStringList FirstWords(const TDrawn& d, int page, int height) {
-  QStringList words;
-  for (const TCanvasText& t : d.On(page))
-    if (t.Font.Height == height && t.Text.startsWith(QStringLiteral("Kód "))) words << t.Text.left(5);
-  return words;
-}
-
 }  // namespace
 
 TEST(ReportPrint, ScoresPrintWithACommaRoundedHalfToEven) {
@@ -95,76 +91,55 @@ TEST(ReportPrint, ScoresPrintWithACommaRoundedHalfToEven) {
   EXPECT_EQ(FormatReportScore(7.25), QStringLiteral("7,25"));
   EXPECT_EQ(FormatReportScore(48.37), QStringLiteral("48,37"));
   EXPECT_EQ(FormatReportScore(12.5), QStringLiteral("12,5"));
-  EXPECT_EQ(FormatReportScore(100.004), QStringLiteral("100"));
 }
 
 TEST(ReportPrint, FullReportOnA4At600Dpi) {
   const TDrawn d = Draw(Fields());
   EXPECT_EQ(d.Pages, 3);
-  ASSERT_EQ(d.Canvas->Pictures().size(), 3u);
-  for (const TCanvasPicture& p : d.Canvas->Pictures()) EXPECT_EQ(p.Rect, QRect(0, 0, PW, 830));
-
-  const QString captions[] = {"stránka 1/3, výsledky testu", "stránka 2/3, vysvětlení kódu",
-                              "stránka 3/3, vhodná povolání"};
+  const char* captions[] = {"stránka 1/3, výsledky testu", "stránka 2/3, vysvětlení kódu",
+                            "stránka 3/3, vhodná povolání"};
+  int rules[3] = {};
+  for (const TCanvasLine& l : d.Canvas->Lines())
+    if (l.From.x() == 322 && l.To == QPoint(4712, l.From.y()) && l.Pen.Width == 20) ++rules[l.Page];
   for (int page = 0; page < 3; ++page) {
+    EXPECT_EQ(d.Canvas->Pictures()[page].Rect, QRect(0, 0, PW, 830));
     const TCanvasText caption = d.On(page).front();
-    EXPECT_EQ(caption.Text, captions[page]);
+    EXPECT_EQ(caption.Text, QString::fromUtf8(captions[page]));
     EXPECT_EQ(caption.At.x() + caption.Width, 4687);
     EXPECT_EQ(caption.At.y(), 589);
     EXPECT_EQ(caption.Font.Height, 116);
-    EXPECT_EQ(caption.Font.Name, QStringLiteral("Arial"));
-    EXPECT_EQ(caption.Font.Charset, 238);
+    EXPECT_EQ(rules[page], page == 1 ? 3 : 2);  // two in each head, one under page 2's code scales
   }
-  // Rules: two in each page head, one under page 2's code scales.
-  int rules[3] = {};
-  for (const TCanvasLine& l : d.Canvas->Lines())
-    if (l.From.x() == 322) {
-      EXPECT_EQ(l.To, QPoint(4712, l.From.y()));
-      EXPECT_EQ(l.Pen.Width, 20);
-      ++rules[l.Page];
-    }
-  EXPECT_EQ(rules[0], 2);
-  EXPECT_EQ(rules[1], 3);
-  EXPECT_EQ(rules[2], 2);
 
-  // Page 1: person, code line, score table.
-  const TCanvasText& person = d.Find(QStringLiteral("Dvořáková Jana, žena, 15 let"));
-  EXPECT_EQ(person.At.x(), 322);
-  EXPECT_EQ(d.Find(QStringLiteral("Dosažené vzdělání: základní škola")).At.y(), person.At.y() + 174);
+  EXPECT_EQ(d.Find(QStringLiteral("Dvořáková Jana, žena, 15 let")).At.x(), 322);
   EXPECT_EQ(d.Find(QStringLiteral("Kód: RIA/RIS")).Font.Height, 233);
-  const TCanvasText& heading = d.Find(QStringLiteral("Škála"));
+  const TCanvasText heading = d.Find(QStringLiteral("Škála"));
   EXPECT_EQ(heading.Font.Height, 140);
-  EXPECT_EQ(heading.Font.Style, fsBold);
   EXPECT_EQ(d.Find(QStringLiteral("Percentil")).At, QPoint(3075, heading.At.y()));
   EXPECT_EQ(d.Find(QStringLiteral("Konzistence")).At, QPoint(3968, heading.At.y()));
-  const TCanvasText& rowR = d.Find(QStringLiteral("R (Realistic, řemeslně a technicky zdatný)"));
+  const TCanvasText rowR = d.Find(QStringLiteral("R (Realistic, řemeslně a technicky zdatný)"));
   EXPECT_EQ(rowR.Font.Style, fsNone);
   EXPECT_EQ(rowR.At.y(), heading.At.y() + static_cast<int>(std::lrint(1.5 * heading.Height)));
   EXPECT_EQ(d.Find(QStringLiteral("52,12")).At, QPoint(3075, rowR.At.y()));
   EXPECT_EQ(d.Find(QStringLiteral("52,38")).At.y(), rowR.At.y() + Step(rowR));
-  EXPECT_EQ(d.Find(QStringLiteral("vysoká")).At, QPoint(3968, rowR.At.y()));
-  EXPECT_EQ(d.Find(QStringLiteral("48")).At.x(), 3075);  // the spread, 48.5 to even
-  EXPECT_EQ(d.Find(QStringLiteral("62")).At.x(), 3075);  // the range, 61.5 to even
+  EXPECT_EQ(d.Find(QStringLiteral("48")).At.x(), 3075);  // spread and range, halves to even
+  EXPECT_EQ(d.Find(QStringLiteral("62")).At.x(), 3075);
 
-  // Page 2: the code's scales R, I, A, S in the larger font, then E and C below the rule.
-  EXPECT_EQ(FirstWords(d, 1, 100), QStringList({"Kód R", "Kód I", "Kód A", "Kód S"}));
-  EXPECT_EQ(FirstWords(d, 1, 87), QStringList({"Kód E", "Kód C"}));
+  // The code's scales R, I, A, S in the larger font, then E and C below the rule, within the wrap width.
+  EXPECT_EQ(d.Explained(1, 100), QStringList({"Kód R", "Kód I", "Kód A", "Kód S"}));
+  EXPECT_EQ(d.Explained(1, 87), QStringList({"Kód E", "Kód C"}));
   for (const TCanvasText& t : d.On(1)) EXPECT_TRUE(t.At.x() != 322 || t.Width <= 4266) << t.Text.toStdString();
 
-  // Page 3: the lists and their columns.
-  EXPECT_EQ(d.Find(QStringLiteral("Vhodná povolání")).Font.Height, 140);
   EXPECT_EQ(d.Find(QStringLiteral("Truhlář*")).Font.Height, 100);
   EXPECT_EQ(d.Find(QStringLiteral("Další vhodná povolání s jinými požadavky na vzdělání")).Font.Height, 116);
-  const TCanvasText& other = d.Find(QStringLiteral("Řidič"));
+  const TCanvasText other = d.Find(QStringLiteral("Řidič"));
   EXPECT_EQ(other.Font.Height, 87);
   EXPECT_EQ(d.Find(QStringLiteral("ZŠ,SŠ")).At, QPoint(3323, other.At.y()));
 
-  // A code line too wide for 0.7 of the page shrinks in steps of 2.
+  // A code line too wide for 0.7 of the page takes the first height, down in steps of 2, at which it fits.
   TPrintFields wide = Fields();
   wide.CodeText = "RIA/RIS/IRA/SRI/ISR/ASR/RSA/SAR";
-  const TDrawn shrunk = Draw(wide);
-  const TCanvasText& code = shrunk.Find(QStringLiteral("Kód: RIA/RIS/IRA/SRI/ISR/ASR/RSA/SAR"));
-  EXPECT_LT(code.Font.Height, 233);
+  const TCanvasText code = Draw(wide).Find(QStringLiteral("Kód: ") + QString::fromLatin1(wide.CodeText));
   EXPECT_EQ((233 - code.Font.Height) % 2, 0);
   EXPECT_LE(code.Width, 3472);
   TRecordingCanvas probe(PW, PH, 600);
@@ -178,28 +153,26 @@ TEST(ReportPrint, ChartOnPageOne) {
   TDrawn d = Draw(f);
   ASSERT_EQ(d.Canvas->Fills().size(), 1u);
   const QRect cleared = d.Canvas->Fills()[0].Rect;
-  EXPECT_EQ(cleared.left(), 0);
-  EXPECT_EQ(cleared.width(), PW);
-  EXPECT_EQ(cleared.height(), 2465);
-  const int T = cleared.top(), cx = 2480, cy = T + 1364;
-  EXPECT_EQ(T, d.Find(QStringLiteral("62")).At.y() + Step(d.Find(QStringLiteral("62"))) + 351);
+  EXPECT_EQ(cleared, QRect(0, cleared.top(), PW, 2465));
+  const TCanvasText range = d.Find(QStringLiteral("62"));
+  EXPECT_EQ(cleared.top(), range.At.y() + Step(range) + 351);
+  const int cx = 2480, cy = cleared.top() + 1364;
 
-  std::vector<TCanvasLine> thin, band;
+  std::vector<TCanvasLine> thin;
+  int band = 0;
   for (const TCanvasLine& l : d.Canvas->Lines()) {
     if (l.Pen.Width == 1) thin.push_back(l);
-    if (l.Pen.Color == QColor(192, 192, 192)) band.push_back(l);
+    band += l.Pen.Color == QColor(192, 192, 192) && l.Pen.Width == 20;
   }
-  // The S-R diagonal, radius 1091: 545.5 to even 546, 944.806 to 945.
-  ASSERT_FALSE(thin.empty());
+  // The S-R diagonal at radius 1091 (545.5 to even 546, 944.806 to 945), then ten rings: top 130 cut to 100.
+  ASSERT_EQ(thin.size(), 3u + 10 * 6);
   EXPECT_EQ(thin[0].From, QPoint(cx + 546, cy + 945));
   EXPECT_EQ(thin[0].To, QPoint(cx - 546, cy - 945));
-  EXPECT_EQ(thin.size(), 3u + 10 * 6);  // diagonals and ten rings (top 130 cut to 100)
-  EXPECT_EQ(band.size(), 12u);
-  EXPECT_EQ(band[0].Pen.Width, 20);
+  EXPECT_EQ(band, 12);
   int labels = 0, letters = 0;
   for (const TCanvasText& t : d.On(0)) {
     labels += t.Font.Height == 65;
-    letters += t.Font.Height == 145 && t.Font.Style == fsBold && t.Font.Color == Qt::black;
+    letters += t.Font.Height == 145 && t.Font.Style == fsBold;
   }
   EXPECT_EQ(labels, 10);
   EXPECT_EQ(letters, 6);
@@ -208,18 +181,19 @@ TEST(ReportPrint, ChartOnPageOne) {
   d = Draw(f);
   const int offsets[ScaleCount] = {909, 546, 182, -182, -546, -909};
   QList<QPoint> at;
-  for (const TCanvasText& t : d.On(0))
-    if (t.Font.Height == 87 && t.Font.Color == Qt::black && t.Text.size() == 1) at << t.At;
-  ASSERT_EQ(at.size(), ScaleCount);
-  for (int s = 0; s < ScaleCount; ++s) EXPECT_EQ(at[s], QPoint(2480 - 1091, cy - offsets[s]));
   int ticks = 0;
-  for (const TCanvasText& t : d.On(0)) ticks += t.Font.Color == QColor(119, 119, 119);
+  for (const TCanvasText& t : d.On(0)) {
+    if (t.Font.Height == 87 && t.Font.Color == Qt::black && t.Text.size() == 1) at << t.At;
+    ticks += t.Font.Color == QColor(119, 119, 119);
+  }
+  ASSERT_EQ(at.size(), ScaleCount);
+  for (int s = 0; s < ScaleCount; ++s) EXPECT_EQ(at[s], QPoint(cx - 1091, cy - offsets[s]));
   EXPECT_EQ(ticks, 11);  // 0 .. 100
 }
 
 TEST(ReportPrint, PageCountsAndTheSimplifiedReport) {
   TPrintFields f = Fields();
-  f.NoteLines = {""};  // an empty note line makes the notes page, with nothing on it
+  f.NoteLines = {""};  // an empty note line makes the notes page, with nothing on it but its head
   TDrawn d = Draw(f);
   EXPECT_EQ(d.Pages, 4);
   EXPECT_EQ(d.On(0).front().Text, QStringLiteral("stránka 1/4, výsledky testu"));
@@ -229,15 +203,12 @@ TEST(ReportPrint, PageCountsAndTheSimplifiedReport) {
   f.NoteLines.clear();
   d = Draw(f, true);
   EXPECT_EQ(d.Pages, 1);
-  EXPECT_TRUE(d.Canvas->Fills().empty());
-  for (const TCanvasText& t : d.Canvas->Texts()) EXPECT_FALSE(t.Text.startsWith(QStringLiteral("stránka")));
-  const TCanvasText& scores = d.Find(QStringLiteral("Percentil: R=52,12, I=52,38, A=50, S=7,25, E=91, C=30"));
-  EXPECT_EQ(scores.Font.Height, 77);
-  EXPECT_EQ(FirstWords(d, 0, 77), QStringList({"Kód R", "Kód I", "Kód A", "Kód S"}));
-  EXPECT_EQ(d.Find(QStringLiteral("Zámečník**")).Font.Height, 100);
+  EXPECT_TRUE(d.Canvas->Fills().empty());  // no chart
+  EXPECT_EQ(d.Find(QStringLiteral("Percentil: R=52,12, I=52,38, A=50, S=7,25, E=91, C=30")).Font.Height, 77);
+  EXPECT_EQ(d.Explained(0, 77), QStringList({"Kód R", "Kód I", "Kód A", "Kód S"}));
   for (const TCanvasText& t : d.Canvas->Texts()) {
     EXPECT_EQ(t.Font.Style, fsBold);
-    EXPECT_NE(t.Text, QStringLiteral("Řidič"));
+    EXPECT_FALSE(t.Text.startsWith(QStringLiteral("stránka")) || t.Text == QStringLiteral("Řidič"));
   }
   f.NoteLines = {Cp("Zájem o techniku.")};
   d = Draw(f, true);
@@ -247,56 +218,42 @@ TEST(ReportPrint, PageCountsAndTheSimplifiedReport) {
 
 TEST(ReportPrint, NoTextIsLost) {
   TPrintFields f = Fields();
-  f.OtherProfessionLines.clear();
-  f.OtherProfessionLevels.clear();
-  for (int k = 1; k <= 60; ++k) {
-    f.OtherProfessionLines.push_back("Profese " + std::to_string(k));
-    f.OtherProfessionLevels.push_back("SŠ");
-  }
+  f.OtherProfessionLines.assign(60, "Profese");
+  f.OtherProfessionLevels.assign(60, "SS");
   std::string paragraph;
   for (int k = 0; k < 400; ++k) paragraph += Cp("slovo žluťoučké ");
   f.NoteLines = {std::string(300, 'W') + " konec", paragraph, "", Cp("Poslední řádek.")};
   const TDrawn d = Draw(f);
 
-  // The list of other professions stops at the first entry after which 0.9 of the page is reached.
-  std::vector<TCanvasText> listed;
-  for (const TCanvasText& t : d.On(2))
-    if (t.Text.startsWith(QStringLiteral("Profese "))) listed.push_back(t);
+  // The other professions stop at the first entry after which 0.9 of the page is reached; the
+  // closing notes follow on that page and go on over the next one.
+  std::vector<TCanvasText> listed, closing;
+  QString notes;
+  for (const TCanvasText& t : d.Canvas->Texts()) {
+    EXPECT_LE(t.At.y() + t.Height, PH) << t.Text.toStdString();
+    if (t.At.x() != 322 || t.Font.Height == 116) continue;  // not a caption or person line
+    EXPECT_LE(t.Width, 4266) << t.Text.toStdString();
+    if (t.Text == QStringLiteral("Profese")) listed.push_back(t);
+    if (t.Font.Height == 87 && t.Page >= 2 && t.Text != QStringLiteral("Profese")) closing.push_back(t);
+    if (t.Font.Height == 100 && t.Page >= 3) notes += t.Text;
+  }
   ASSERT_GT(listed.size(), 2u);
-  ASSERT_LT(listed.size(), 62u);
-  const TCanvasText& last = listed.back();
+  ASSERT_LT(listed.size(), 60u);
+  const TCanvasText last = listed.back();
   EXPECT_LT(last.At.y(), 0.9 * PH);
   EXPECT_GE(last.At.y() + Step(last), 0.9 * PH);
-  // The closing notes follow on the same page and go on over the next one.
-  const TCanvasText* closing = nullptr;
-  QString closingText, notesText;
-  for (const TCanvasText& t : d.Canvas->Texts()) {
-    if (t.At.x() != 322 || t.Font.Height == 116) continue;  // person lines, captions
-    if (t.Font.Height == 87 && t.Page >= 2 && !t.Text.startsWith(QStringLiteral("Profese"))) {
-      if (!closing) closing = &t;
-      closingText += t.Text;
-    }
-    if (t.Font.Height == 100 && t.Page >= 3) notesText += t.Text;
-    EXPECT_LE(t.At.y() + t.Height, PH) << t.Text.toStdString();
-    EXPECT_LE(t.Width, 4266) << t.Text.toStdString();
-  }
-  ASSERT_NE(closing, nullptr);
-  EXPECT_EQ(closing->Page, 2);
-  EXPECT_EQ(closing->At.y(), last.At.y() + Step(last) + 456);
-  closingText.remove(QLatin1Char(' '));
-  EXPECT_EQ(closingText, QStringLiteral("Prozjednodušeníjsounázvyprofesíuvedenypouzevobvykleužívanémtvarumužskéhonebo"
-                                        "ženskéhorodu.Samozřejměsealevšechnyprofesetýkajístejnouměroumužůižen."
-                                        "NavrženápovolánívycházejízVámiuvedenýchzájmů.Nakolikjsoutytonávrhyvhodné"
-                                        "právěproVásposoudítespolečněpřikonzultacisVašímporadcem."));
-  // Every note, the overlong word broken inside, across pages that repeat the head.
+  ASSERT_GE(closing.size(), 3u);
+  EXPECT_EQ(closing.front().Page, 2);
+  EXPECT_EQ(closing.front().At.y(), last.At.y() + Step(last) + 456);
+  EXPECT_TRUE(closing.back().Text.endsWith(QStringLiteral("s Vaším poradcem.")));
+  EXPECT_EQ(d.On(closing.back().Page).front().Text.section(QLatin1Char(','), 1), QStringLiteral(" vhodná povolání"));
+
+  // Every note, the overlong word broken inside, on pages that repeat the head and are counted.
   QString expected = QString(300, QLatin1Char('W')) + QStringLiteral("konec");
   for (int k = 0; k < 400; ++k) expected += QStringLiteral("slovožluťoučké");
-  expected += QStringLiteral("Poslednířádek.");
-  notesText.remove(QLatin1Char(' '));
-  EXPECT_EQ(notesText, expected);
+  EXPECT_EQ(notes.remove(QLatin1Char(' ')), expected + QStringLiteral("Poslednířádek."));
   ASSERT_GE(d.Pages, 6);
-  const TCanvasText lastCaption = d.On(d.Pages - 1).front();
-  EXPECT_EQ(lastCaption.Text, QStringLiteral("stránka %1/%1, poznámky").arg(d.Pages));
+  EXPECT_EQ(d.On(d.Pages - 1)[0].Text, QStringLiteral("stránka %1/%1, poznámky").arg(d.Pages));
   EXPECT_EQ(d.On(d.Pages - 1)[1].Text, QStringLiteral("Dvořáková Jana, žena, 15 let"));
 }
 
@@ -317,10 +274,10 @@ QStringList PdfPages(const QString& file) {
 ::testing::AssertionResult InOrder(const QString& page, const QStringList& texts) {
   qsizetype from = 0;
   for (const QString& text : texts) {
-    const qsizetype at = page.indexOf(text, from);
-    if (at < 0)
-      return ::testing::AssertionFailure() << "missing in order: " << text.toStdString() << "\n" << page.toStdString();
-    from = at + text.size();
+    from = page.indexOf(text, from);
+    if (from < 0)
+      return ::testing::AssertionFailure() << text.toStdString() << " not in order in: " << page.toStdString();
+    from += text.size();
   }
   return ::testing::AssertionSuccess();
 }
@@ -349,63 +306,52 @@ TEST_F(ReportPdf, PagesReadBackWithTheirTextsInOrder) {
   WriteReportPdfs(f, PrintForm->topheader->Picture(), dir_.path());
   const QStringList full = PdfPages(dir_.filePath(QStringLiteral("report-full.pdf")));
   ASSERT_EQ(full.size(), 4);
-  EXPECT_TRUE(InOrder(full[0], {"stránka 1/4, výsledky testu", "Dvořáková Jana, žena, 15 let",
-                                "Předpokládané vzdělání: střední škola s maturitou", "Kód: RIA/RIS", "Škála",
-                                "Percentil", "Konzistence", "R (Realistic, řemeslně a technicky zdatný)", "52,12",
-                                "vysoká", "Normované rozpětí škál", "62"}));
+  EXPECT_TRUE(
+      InOrder(full[0], {"stránka 1/4, výsledky testu", "Dvořáková Jana, žena, 15 let",
+                        "Předpokládané vzdělání: střední škola", "Kód: RIA/RIS", "Škála Percentil Konzistence",
+                        "R (Realistic, řemeslně a technicky zdatný) 52,12 vysoká", "Normované rozpětí škál 62"}));
   EXPECT_TRUE(InOrder(full[1], {"stránka 2/4, vysvětlení kódu", "Dvořáková Jana", "Kód R (Realistic)", "Kód S (Social)",
                                 "Kód E (Enterprising)", "Kód C (Conventional)"}));
-  EXPECT_TRUE(InOrder(
-      full[2], {"stránka 3/4, vhodná povolání", "Vhodná povolání", "Elektrikář", "Zámečník**", "Další vhodná povolání",
-                "Inženýr strojní", "VŠ/VOŠ", "Řidič", "Pro zjednodušení", "Vaším poradcem."}));
+  EXPECT_TRUE(InOrder(full[2], {"stránka 3/4, vhodná povolání", "Vhodná povolání", "Elektrikář", "Truhlář*",
+                                "Další vhodná povolání", "Řidič ZŠ,SŠ", "Pro zjednodušení", "Vaším poradcem."}));
   EXPECT_TRUE(InOrder(full[3], {"stránka 4/4, poznámky", "Příliš žluťoučký kůň úpěl ďábelské ódy.", "ĚŠČŘŽÝÁÍÉŮÚŤĎŇ"}));
   const QStringList simple = PdfPages(dir_.filePath(QStringLiteral("report-simple.pdf")));
   ASSERT_EQ(simple.size(), 1);
-  EXPECT_TRUE(InOrder(simple[0], {"Dvořáková Jana", "Kód: RIA/RIS",
-                                  "Percentil: R=52,12, I=52,38, A=50, S=7,25, E=91, C=30", "Kód R (Realistic)",
+  EXPECT_TRUE(InOrder(simple[0], {"Dvořáková Jana", "Kód: RIA/RIS", "Percentil: R=52,12, I=52,38, A=50, S=7,25",
                                   "Kód S (Social)", "Vhodná povolání:", "Truhlář*", "Poznámky:", "ĚŠČŘŽÝÁÍÉŮÚŤĎŇ"}));
-  EXPECT_FALSE(simple[0].contains(QStringLiteral("stránka")));
 }
 
 TEST_F(ReportPdf, PrintButtonOnThePdfEntryAsksForTheFile) {
   static_cast<TPrintFields&>(*PrintForm) = Fields();
   PrintForm->CheckBox1->setChecked(false);
   Printer().SetPrinterIndex(static_cast<int>(Printer().Printers().size()) - 1);
+  const auto print = [](QWidget* w) { Click(w, QStringLiteral("PrintButton")); };
   const auto saveAs = [](const QString& name) {
     return [name](QWidget* w) {
       auto* dialog = qobject_cast<QFileDialog*>(w);
       ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-      EXPECT_EQ(dialog->objectName(), QStringLiteral("PdfSaveDialog"));
       EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Dokument PDF (*.pdf)")});
-      EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("pdf"));
       EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith(QStringLiteral("/report.pdf")));
       if (name.isEmpty()) return dialog->reject();
-      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-      ASSERT_NE(edit, nullptr);
-      edit->setText(name);
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
       static_cast<QDialog*>(dialog)->accept();
     };
   };
-  const auto print = [](QWidget* w) { Click(w, QStringLiteral("PrintButton")); };
 
-  // A file that cannot be written: the error names the cause, the dialog stays open, no file is left.
+  // A file that cannot be written: the error names it and the cause, the dialog stays open, no file is left.
   QString error;
-  const QString missing = dir_.filePath(QStringLiteral("chybí/zprava"));
-  TModalAnswers failing({print, saveAs(missing), AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &error),
-                         [](QWidget* w) { PlatformClose(w); }});
+  TModalAnswers failing({print, saveAs(dir_.filePath(QStringLiteral("chybí/zprava"))),
+                         AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &error), PlatformClose});
   PrintForm->ShowModal();
   EXPECT_TRUE(failing.Done());
-  EXPECT_TRUE(error.contains(QStringLiteral("neexistuje"))) << error.toStdString();
-  EXPECT_TRUE(error.contains(QStringLiteral("zprava.pdf"))) << error.toStdString();
+  EXPECT_TRUE(error.contains(QStringLiteral("zprava.pdf")) && error.contains(QStringLiteral("neexistuje")))
+      << error.toStdString();
 
-  // Cancelled: the dialog closes, nothing is written.
   TModalAnswers cancelled({print, saveAs({})});
   PrintForm->ShowModal();
   EXPECT_TRUE(cancelled.Done());
-  EXPECT_FALSE(PrintForm->isVisible());
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList());
 
-  // Saved: the extension is added and the dialog closes.
   TModalAnswers saved({print, saveAs(dir_.filePath(QStringLiteral("zprava")))});
   PrintForm->ShowModal();
   EXPECT_TRUE(saved.Done());

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStringList>
+#include <cmath>
 #include <cstdlib>
 
 #include "chart.h"
@@ -101,7 +102,7 @@ class TReportLayout {
   }
   void Rule();
   void Start(bool caption);
-  void Banner();
+  void PageTop(TSection section);
   void PageHead(TSection section);
   void NextPage(TSection section);
   void EnsureRoom();
@@ -135,21 +136,21 @@ void TReportLayout::Rule() {
   canvas_.LineTo(ruleEnd_, y_);
 }
 
-void TReportLayout::Banner() {
-  y_ = 0;
+// The top of every page: the banner across the page, and at the text's start
+// in it the caption "stránka N/M" with the section's title (the full report only).
+void TReportLayout::PageTop(TSection section) {
+  section_ = section;
   if (!measuring_ && !banner_.isNull()) canvas_.StretchDraw(QRect(0, 0, pw_, bannerHeight_), banner_);
   y_ = textTop_;
   SetHeight(ph_ / 60);
+  if (section == scSimplified || measuring_) return;
+  const QString caption = QStringLiteral("stránka %1/%2").arg(page_).arg(pageCount_) + SectionTitle(section);
+  canvas_.TextOut(captionEnd_ - canvas_.TextWidth(caption), y_, caption);
 }
 
 // The head of every page after the first: banner, caption, the respondent's name between two rules.
 void TReportLayout::PageHead(TSection section) {
-  section_ = section;
-  Banner();
-  if (section != scSimplified && !measuring_) {
-    const QString caption = QStringLiteral("stránka %1/%2").arg(page_).arg(pageCount_) + SectionTitle(section);
-    canvas_.TextOut(captionEnd_ - canvas_.TextWidth(caption), y_, caption);
-  }
+  PageTop(section);
   y_ += Lines(1.5L);
   Rule();
   y_ += Lines(0.5L);
@@ -245,12 +246,7 @@ void TReportLayout::Start(bool caption) {
   canvas_.SetPenColor(Black);
   canvas_.SetPenWidth(RulePen);
   canvas_.SetBrushColor(White);
-  section_ = caption ? scResults : scSimplified;
-  Banner();
-  if (caption && !measuring_) {
-    const QString text = QStringLiteral("stránka 1/%1").arg(pageCount_) + SectionTitle(scResults);
-    canvas_.TextOut(captionEnd_ - canvas_.TextWidth(text), y_, text);
-  }
+  PageTop(caption ? scResults : scSimplified);
   y_ += Lines(1.5L);
   Rule();
   y_ += Lines(0.5L);
@@ -379,6 +375,7 @@ int TReportLayout::Simplified() {
 
 QString FormatReportScore(double score) {
   const long double hundredths = static_cast<long double>(score) * 100;
+  if (!(std::fabs(hundredths) < 1e15L)) return QString::number(score, 'g', 15);  // no score comes near
   const long long whole = std::llrint(hundredths);  // the default rounding mode: halves to even
   QString text = QString::number(std::llabs(whole) / 100);
   if (const long long cents = std::llabs(whole) % 100; cents != 0) {

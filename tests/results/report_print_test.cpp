@@ -338,14 +338,16 @@ TEST_F(ReportPdf, PrintButtonOnThePdfEntryAsksForTheFile) {
     };
   };
 
-  // A file that cannot be written: the error names it and the cause, the dialog stays open, no file is left.
-  QString error;
-  TModalAnswers failing({print, saveAs(dir_.filePath(QStringLiteral("chybí/zprava"))),
-                         AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &error), PlatformClose});
-  PrintForm->ShowModal();
-  EXPECT_TRUE(failing.Done());
-  EXPECT_TRUE(error.contains(QStringLiteral("zprava.pdf")) && error.contains(QStringLiteral("neexistuje")))
-      << error.toStdString();
+  // A file that cannot be written: the job is dropped and the error names the file and the cause.
+  try {
+    PrintReportJob(*PrintForm, QImage(), false, dir_.filePath(QStringLiteral("chybí/zprava.pdf")));
+    ADD_FAILURE() << "no error";
+  } catch (const EPrinterError& error) {
+    const QString text = QString::fromUtf8(error.what());
+    EXPECT_TRUE(text.contains(QStringLiteral("chybí/zprava.pdf")) && text.contains(QStringLiteral("neexistuje")))
+        << error.what();
+  }
+  EXPECT_FALSE(Printer().Printing());
 
   TModalAnswers cancelled({print, saveAs({})});
   PrintForm->ShowModal();

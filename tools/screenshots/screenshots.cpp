@@ -15,9 +15,12 @@
 #include "correct.h"
 #include "finish.h"
 #include "framework.h"
+#include "help.h"
 #include "intro.h"
 #include "main.h"
 #include "options.h"
+#include "rdone.h"
+#include "rfinish.h"
 #include "testrun.h"
 
 namespace {
@@ -55,6 +58,10 @@ int main(int argc, char** argv) {
   QDir::setCurrent(scratch.path());
   InitFrameworkTables();
   CreateZoviForms();
+  // The remote program's own windows (it shares the others).
+  CreateForm(RemoteFinishForm);
+  CreateForm(HelpForm);
+  CreateForm(RemoteDoneForm);
 
   const TShot shots[] = {
       {"MainForm", [] { return MainForm; }},
@@ -73,6 +80,9 @@ int main(int argc, char** argv) {
        }},
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
+      {"RemoteDoneForm", [] { return RemoteDoneForm; }},
+      {"RemoteFinishForm", [] { return RemoteFinishForm; }},
+      {"HelpForm", [] { return HelpForm; }},
   };
   int failures = 0;
   for (const TShot& shot : shots) {

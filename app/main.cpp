@@ -9,9 +9,14 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "dbbrowser.h"
 #include "finish.h"
+#include "info.h"
+#include "input.h"
 #include "intro.h"
 #include "options.h"
+#include "print.h"
+#include "test.h"
 #include "datetime.h"
 #include "dialogs.h"
 #include "framework.h"
@@ -42,17 +47,27 @@ std::string LocalPath(const QString& name) {
 
 }  // namespace
 
+std::string WorkDirOf(std::string dir) {
+  while (!dir.empty() && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
 std::string WorkDirFile(const std::string& name) {
   return WorkDir + "/" + name;
 }
 
 void CreateZoviForms() {
   CreateForm(MainForm);
+  CreateForm(TestForm);
   CreateForm(BlankForm);
+  CreateForm(InputForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
+  CreateForm(DatabaseForm);
+  CreateForm(InfoForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
+  CreateForm(PrintForm);
   CreateForm(FailForm);
   CreateForm(OptionsForm);
 }
@@ -114,8 +129,7 @@ void TMainForm::Created() {
 }
 
 void TMainForm::FormCreate() {
-  WorkDir = CurrentDirectory();
-  while (!WorkDir.empty() && WorkDir.back() == '/') WorkDir.pop_back();
+  WorkDir = WorkDirOf(CurrentDirectory());
   DatabaseFileName = WorkDirFile("zovi.db");
 
   // The settings default; a folder where it cannot be written is reported
@@ -156,7 +170,7 @@ void TMainForm::NewTestMenuItemClick() {
 }
 
 void TMainForm::DatabaseMenuItemClick() {
-  // The list of stored respondents comes with its own window.
+  DatabaseForm->ShowModal();
 }
 
 void TMainForm::ReadRemoteMenuItemClick() {

@@ -12,7 +12,7 @@
 void CopyPersonalData(TResultRecord& R) {
   R.Name.assign(ToCp1250(InputForm->JmenoEdit->text()));
   R.Education = static_cast<TEducation>(InputForm->VzdelaniComboBox->currentIndex());
-  R.Age = AgeFromText(InputForm->VekEdit->text());
+  R.Age = AgeFromText(InputForm->VekEdit->displayText());
   R.Sex = static_cast<TSex>(InputForm->PohlaviComboBox->currentIndex());
   // No choice (index -1) is stored as 255.
   R.ExpectedEducation = static_cast<TEducation>(InputForm->StudiumComboBox->currentIndex());

@@ -1,16 +1,18 @@
-// The main program: the engine's constant tables, the application, every
-// window once (the main window first), then the message loop until the main
-// window closes.
+// The main program: the engine's constant tables, the application with the
+// toolkit's Czech texts, every window once (the main window first), then the
+// message loop until the main window closes.
 #include <QApplication>
 
 #include "forms.h"
 #include "framework.h"
 #include "main.h"
+#include "translation.h"
 
 int main(int argc, char** argv) {
   InitFrameworkTables();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ZOVI - test Kelvora"));
+  LoadCzechTranslation();  // without it the standard dialogs stay English
 
   CreateZoviForms();
 

@@ -1,5 +1,6 @@
 #include "framework_csv.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "framework_norms.h"
 #include "framework_tables.h"
 #include "recordfile.h"
+#include "wholefile.h"
 
 static_assert(RecordSize % alignof(TResultRecord) == 0);
 
@@ -52,8 +54,28 @@ void AppendNumbers(std::string& out, const T (&values)[N]) {
   AppendNumbers(out, values, [](T v) { return static_cast<long long>(v); });
 }
 
+// Appends a field's text as it is, unless it holds a ";", a double quote, a
+// CR or an LF: such a field is enclosed in double quotes with each inner
+// double quote doubled, so that a spreadsheet reads it back as one field.
+void AppendText(std::string& out, std::string_view text) {
+  // One pass with plain comparisons: find_first_of costs a search of the set for every character.
+  const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= ';' && (c == ';' || c == '"' || c == '\r' || c == '\n');
+  });
+  if (plain) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
 void AppendField(std::string& out, std::string_view text) {
-  out += text;
+  AppendText(out, text);
   out += ';';
 }
 
@@ -108,17 +130,15 @@ void AppendCsvLine(std::string& out, const TResultRecord& r) {
     out.append(2 * ScaleCount + 1, ';');
   }
   AppendNumbers(out, r.ScoreSheet.Answers);
-  out += RecordNotesText(r);
+  AppendText(out, RecordNotesText(r));
   out += LineEnd;
 }
 
-void ExportCsv(const std::string& fileName) {
-  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
-  // Creating the text file would empty the database when both are one file.
-  if (IsDatabaseFile(database, fileName))
-    throw EDatabaseError("The CSV file must be another file than the database file " + DatabaseFileName);
-  TRecordFile csv(fileName, TRecordFileMode::Create, 1);  // a file of one-byte records is a plain byte file
+namespace {
 
+// The header and a line for each whole record of the open database, into a new text file of that name.
+void WriteCsv(TRecordFile& database, const std::string& fileName) {
+  TRecordFile csv(fileName, TRecordFileMode::Create, 1);  // a file of one-byte records is a plain byte file
   std::string text = CsvHeaderLine();
   text.reserve(WriteChunk + 16 * 1024);
   database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
@@ -141,6 +161,18 @@ void ExportCsv(const std::string& fileName) {
     return true;
   });
   csv.Write(text.data(), text.size());
-  database.Close();
   csv.Close();
+}
+
+}  // namespace
+
+void ExportCsv(const std::string& fileName) {
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
+  // The text file would take the database's place when both are one file.
+  if (IsDatabaseFile(database, fileName))
+    throw EDatabaseError("Export nelze uložit do souboru databáze " + DatabaseFileName +
+                         ". Zvolte pro export jiný soubor.");
+  // Written whole: a failed export leaves a file of that name as it was.
+  WriteFileWhole(fileName, [&](const std::string& temporaryName) { WriteCsv(database, temporaryName); });
+  database.Close();
 }

@@ -50,7 +50,7 @@ TProfession ParseProfessionLine(std::string_view line) {
 
 void InitProfessions() {
   const TEmbeddedFile* file = FindEmbedded(EngineDataFiles(), "professions.txt");
-  if (!file) throw std::runtime_error("The profession catalogue is missing from the program.");
+  if (!file) throw std::runtime_error("Katalog profesí v programu chybí.");
   const std::string text = Utf8ToCp1250(file->Text());
   Professions.clear();  // building the catalogue again gives the same catalogue, not a doubled one
   std::string_view rest = text;

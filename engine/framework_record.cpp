@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "framework_random.h"
+#include "wholefile.h"
 
 std::string DatabaseFileName;
 
@@ -120,8 +121,8 @@ void UpdateRecord(const TResultRecord& R) {
     return false;
   });
   if (found < 0)
-    throw EDatabaseError("Record not found: no stored record has Id " + std::to_string(copy.Id) + " and key " +
-                         std::to_string(copy.KeyExtra));
+    throw EDatabaseError("Záznam probanda číslo " + std::to_string(copy.Id) +
+                         " nebyl v databázi nalezen. Databáze nebyla změněna.");
   database.Seek(found);
   database.Write(&copy);
   database.Close();
@@ -138,14 +139,18 @@ void LoadResultFile(TResultRecord& R, const std::string& fileName) {
 void BackupDatabase(const std::string& fileName) {
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
   if (IsDatabaseFile(database, fileName))
-    throw EDatabaseError("The backup file must be another file than the database file " + DatabaseFileName);
-  TRecordFile backup(fileName, TRecordFileMode::Create, RecordSize);
-  database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
-    backup.Write(records, count);
-    return true;
+    throw EDatabaseError("Zálohu nelze uložit do souboru databáze " + DatabaseFileName +
+                         ". Zvolte pro zálohu jiný soubor.");
+  // Written whole: a backup that fails leaves an older backup of that name as it was.
+  WriteFileWhole(fileName, [&](const std::string& temporaryName) {
+    TRecordFile backup(temporaryName, TRecordFileMode::Create, RecordSize);
+    database.ScanBlocks([&](const unsigned char* records, std::size_t count, std::int64_t) {
+      backup.Write(records, count);
+      return true;
+    });
+    backup.Close();
   });
   database.Close();
-  backup.Close();
 }
 
 // Passing each record to AppendRecord would read the whole database once per

@@ -142,7 +142,8 @@ void LoadResultFile(TResultRecord& R, const std::string& fileName);
 // the database. A name that names no file is compared by its path.
 bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
 
-// Writes a new file holding a copy of every database record. A file name that
+// Writes a new file holding a copy of every database record, replacing a file
+// of that name only when the copy is complete (wholefile.h). A file name that
 // names the database file itself is refused with EDatabaseError.
 void BackupDatabase(const std::string& fileName);
 

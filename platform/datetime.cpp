@@ -169,7 +169,7 @@ class TRegionalLocale {
     }
     locale_t fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     if (!fresh) fresh = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-    if (!fresh) throw std::runtime_error("no locale for the date and time formats");
+    if (!fresh) throw std::runtime_error("Nelze zjistit místní formát data a času.");
     if (locale_) freelocale(locale_);
     locale_ = fresh;
     utf8_ = std::strcmp(nl_langinfo_l(CODESET, locale_), "UTF-8") == 0;
@@ -222,7 +222,7 @@ std::optional<double> TryEncodeDateTime(const TDateTimeParts& p) {
 
 double EncodeDateTime(const TDateTimeParts& parts) {
   if (auto v = TryEncodeDateTime(parts)) return *v;
-  throw std::out_of_range("invalid date or time");
+  throw std::out_of_range("Neplatné datum nebo čas.");
 }
 
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second) {

@@ -1,11 +1,11 @@
 #include "inifile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "recordfile.h"
+#include "wholefile.h"
 
 namespace {
 
@@ -121,19 +121,6 @@ void IniWriteBool(const std::string& fileName, std::string_view section, std::st
 
   std::string content;
   for (const auto& line : lines) content += line.Text + line.Ending;
-  // Written beside the file and renamed over it, so a failed write leaves the old file whole.
-  const std::string temporary = fileName + ".tmp";
-  try {
-    TRecordFile file(temporary, TRecordFileMode::Create, 1);
-    file.Write(content.data(), content.size());
-    file.Close();
-  } catch (...) {
-    std::remove(temporary.c_str());
-    throw;
-  }
-  if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-    const int err = errno;
-    std::remove(temporary.c_str());
-    RaiseOsError(err);
-  }
+  // Replaced whole: a failed write leaves the old file as it was; a link is written through.
+  WriteFileWhole(fileName, content);
 }

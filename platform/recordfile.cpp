@@ -124,6 +124,12 @@ std::int64_t TRecordFile::RecordCount() const {
   return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(recordSize_);
 }
 
+bool TRecordFile::Eof() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) RaiseOsError(errno);
+  return static_cast<std::int64_t>(st.st_size) <= position_ * static_cast<std::int64_t>(recordSize_);
+}
+
 void TRecordFile::Seek(std::int64_t record) {
   if (record < 0) throw std::out_of_range("negative record number");
   position_ = record;

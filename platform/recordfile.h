@@ -49,6 +49,9 @@ class TRecordFile {
   std::size_t RecordSize() const { return recordSize_; }
   // The number of whole records; bytes after the last whole record are not counted.
   std::int64_t RecordCount() const;
+  // True when no byte of the file lies at or after the position: a piece of
+  // a record after the last whole one is not the end (reading it fails).
+  bool Eof() const;
   // The record number the next Read or Write starts at.
   std::int64_t Position() const { return position_; }
   void Seek(std::int64_t record);

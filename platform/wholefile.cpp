@@ -14,6 +14,10 @@
 
 namespace {
 
+// Room for the dot before and the ".XXXXXX" after the target's name in a
+// temporary name of at most 255 bytes.
+constexpr std::size_t MaxBaseBytes = 255 - 8;
+
 // The file that writing `target` really replaces: a symbolic link is followed
 // to the file it names (a dangling link to the name it points at).
 std::string ResolvedTarget(const std::string& target) {
@@ -52,19 +56,25 @@ void SyncFile(const std::string& name) {
 }  // namespace
 
 void WriteFileWhole(const std::string& target, const std::function<void(const std::string& temporaryName)>& produce) {
-  if (target.empty()) throw EInOutError(3);
+  if (target.empty() || target.find('\0') != std::string::npos) throw EInOutError(3);
   const std::string real = ResolvedTarget(target);
 
   struct stat existing {};
   const bool exists = stat(real.c_str(), &existing) == 0;
   if (exists) {
-    if (S_ISDIR(existing.st_mode)) throw EInOutError(5);
-    if (access(real.c_str(), W_OK) != 0) RaiseOsError(errno == EROFS ? EROFS : EACCES);
+    // Only a plain file is replaced: renaming over a device or a pipe would
+    // remove it (root may write /dev), and a folder is no file at all.
+    if (!S_ISREG(existing.st_mode)) throw EInOutError(5);
+    // A file its owner made read-only stays as it is, also for root, whom
+    // the permission bits do not stop.
+    if ((existing.st_mode & S_IWUSR) == 0 || access(real.c_str(), W_OK) != 0) throw EInOutError(5);
   }
 
   const std::string folder = FolderOf(real);
   const auto slash = real.rfind('/');
-  const std::string base = slash == std::string::npos ? real : real.substr(slash + 1);
+  // The temporary name is the target's name behind a dot, cut so that it
+  // stays within the longest name a folder takes.
+  const std::string base = (slash == std::string::npos ? real : real.substr(slash + 1)).substr(0, MaxBaseBytes);
   std::string pattern = folder + "/." + base + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -75,6 +85,12 @@ void WriteFileWhole(const std::string& target, const std::function<void(const st
   mode_t mode;
   if (exists) {
     mode = existing.st_mode & 07777;
+    // The replacement keeps the old file's owner where this process may give
+    // it (root may); otherwise it belongs to whoever writes it.
+    if ((existing.st_uid != geteuid() || existing.st_gid != getegid()) &&
+        fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+      // Not ours to give: the new file is this process's.
+    }
   } else {
     const mode_t mask = umask(0);
     umask(mask);

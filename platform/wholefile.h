@@ -15,10 +15,12 @@
 // on unchanged.
 //  - A target that is a symbolic link is written through the link (the file
 //    it points to is replaced, the link stays).
-//  - An existing target that its owner made read-only is not replaced:
-//    EInOutError 5 ("File access denied").
-//  - The new file keeps an existing target's permissions; a new target gets
-//    the usual permissions of a new file (0666 less the umask).
+//  - An existing target that its owner made read-only (root included), that
+//    this process may not write, or that is no plain file (a folder, a device,
+//    a pipe) is not replaced: EInOutError 5 ("File access denied").
+//  - The new file keeps an existing target's permissions (and its owner where
+//    the process may give it); a new target gets the usual permissions of a
+//    new file (0666 less the umask).
 // File-system failures throw EInOutError with the numbered code (recordfile.h).
 void WriteFileWhole(const std::string& target, const std::function<void(const std::string& temporaryName)>& produce);
 

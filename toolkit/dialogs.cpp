@@ -18,6 +18,8 @@ QWidget* BoxOwner() {
 TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& text,
                  QMessageBox::StandardButtons buttons) {
   QMessageBox box(icon, QString::fromLatin1(caption), text, buttons, BoxOwner());
+  // A name or a file name is shown as typed, never read as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   switch (box.exec()) {
     case QMessageBox::Yes:
@@ -67,7 +69,7 @@ void ShowException(const std::exception& error) noexcept {
 
 void ShowUnknownException() noexcept {
   try {
-    ShowError(QStringLiteral("Unknown error"));
+    ShowError(QStringLiteral("Neznámá chyba."));
   } catch (...) {
   }
 }

@@ -2,8 +2,9 @@
 // Message boxes and the application's default handler.
 //
 // The system's own messages come in four kinds, each a real QMessageBox with
-// the stock English caption and buttons: information (OK), error (OK),
-// confirmation (Yes, No) and warning (Yes, No). The questions return mrYes or
+// the stock caption and buttons (the buttons in Czech where the toolkit's
+// translation is loaded, translation.h): information (OK), error (OK),
+// confirmation (Yes, No) and warning (Yes, No). The text is always plain text. The questions return mrYes or
 // mrNo (mrNo also when the box is dismissed without a choice).
 //
 // Every event handler runs inside Guarded(): an exception it raises is shown

@@ -14,9 +14,9 @@ class TPlainIconProvider : public QFileIconProvider {
  public:
   TPlainIconProvider() { setOptions(QAbstractFileIconProvider::DontUseCustomDirectoryIcons); }
   QString type(const QFileInfo& info) const override {
-    if (info.isDir()) return QStringLiteral("Folder");
+    if (info.isDir()) return QStringLiteral("Složka");
     const QString suffix = info.suffix();
-    return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+    return suffix.isEmpty() ? QStringLiteral("Soubor") : QStringLiteral("Soubor ") + suffix.toUpper();
   }
   QIcon icon(const QFileInfo& info) const override {
     return QFileIconProvider::icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
@@ -40,10 +40,10 @@ QStringList TFileDialog::QtFilters(const QString& filter) {
 QString TFileDialog::WithDefaultExt(const QString& name, const QString& ext) {
   QString e = ext;
   while (e.startsWith(QLatin1Char('.'))) e.remove(0, 1);
-  if (e.isEmpty() || name.isEmpty()) return name;
-  const QFileInfo info(name);
-  if (!info.suffix().isEmpty() || info.fileName().endsWith(QLatin1Char('.'))) return name;
-  return name + QLatin1Char('.') + e;
+  if (e.isEmpty() || name.isEmpty() || name.endsWith(QLatin1Char('/'))) return name;
+  // Only the extension itself counts: "zaloha 12.3.2024" or "zaloha_v1.0" still needs it.
+  if (name.endsWith(QLatin1Char('.') + e, Qt::CaseInsensitive)) return name;
+  return name.endsWith(QLatin1Char('.')) ? name + e : name + QLatin1Char('.') + e;
 }
 
 bool TFileDialog::Execute(QWidget* parent) {
@@ -62,11 +62,13 @@ bool TFileDialog::Execute(QWidget* parent) {
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   QString ext = DefaultExt;
   while (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
-  if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+  // An open dialog finds "zaloha.dba" for "zaloha"; a save adds the extension below, also to a name with dots
+  // (the toolkit's own suffix is added only to a name without any dot).
+  if (kind_ == Kind::Open && !ext.isEmpty()) dialog.setDefaultSuffix(ext);
   if (!FileName.isEmpty()) dialog.selectFile(FileName);
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
-  FileName = WithDefaultExt(chosen.first(), ext);
+  FileName = kind_ == Kind::Save ? WithDefaultExt(chosen.first(), ext) : chosen.first();
   return true;
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The common open and save dialogs: a filter of the form "description|pattern",
-// a default extension added to a name typed without one, a title, an initial
-// folder and, for a save, whether to ask before replacing a file. Execute()
-// runs the dialog modally and reports whether a file was chosen; the chosen
-// name, with its folder, is then in FileName.
+// a default extension, a title, an initial folder and, for a save, whether to
+// ask before replacing a file. A save dialog adds the default extension to
+// every name that does not already end with it; an open dialog finds a file
+// by its name typed without the extension. Execute() runs the dialog modally
+// and reports whether a file was chosen; the chosen name, with its folder, is
+// then in FileName.
 #include <QString>
 #include <QWidget>
 
@@ -24,7 +26,8 @@ class TFileDialog {
 
   // The dialog's filter list as the toolkit writes it ("description (*.ext)").
   static QStringList QtFilters(const QString& filter);
-  // `name` with `ext` added when its last component has no extension.
+  // `name` with "." and `ext` added unless it ends with them already (in any
+  // letter case); a name ending in "." gets `ext` alone.
   static QString WithDefaultExt(const QString& name, const QString& ext);
 
  private:

@@ -93,7 +93,7 @@ bool ReadPixels(TDecoder& d, unsigned char* bits, std::size_t stride) {
   while (d.Info.output_scanline < d.Info.output_height) {
     JSAMPROW row = bits + static_cast<std::size_t>(d.Info.output_scanline) * stride;
     if (jpeg_read_scanlines(&d.Info, &row, 1) != 1) {
-      std::snprintf(d.Errors.Message, sizeof d.Errors.Message, "the data ends too early");
+      std::snprintf(d.Errors.Message, sizeof d.Errors.Message, "data končí předčasně");
       return false;
     }
   }
@@ -110,13 +110,13 @@ struct TDecoderGuard {
 };
 
 [[noreturn]] void Fail(const char* reason) {
-  throw EPictureError(std::string("Cannot decode the JPEG picture: ") + reason);
+  throw EPictureError(std::string("Obrázek JPEG nelze dekódovat: ") + reason);
 }
 
 }  // namespace
 
 QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
-  if (!data || size == 0) Fail("the data is empty");
+  if (!data || size == 0) Fail("data jsou prázdná");
   TDecoder d;
   std::memset(&d, 0, sizeof d);
   d.Info.err = jpeg_std_error(&d.Errors.Base);
@@ -130,10 +130,10 @@ QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
   const long long height = d.Info.output_height;
   if (width <= 0 || height <= 0 || width > MaxPictureSide || height > MaxPictureSide ||
       width * height > MaxPicturePixels)
-    Fail(("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large").c_str());
+    Fail(("obrázek " + std::to_string(width) + " x " + std::to_string(height) + " bodů je příliš velký").c_str());
 
   QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
-  if (image.isNull()) Fail("not enough memory");
+  if (image.isNull()) Fail("nedostatek paměti");
   if (!ReadPixels(d, image.bits(), static_cast<std::size_t>(image.bytesPerLine()))) Fail(d.Errors.Message);
   return image;
 }

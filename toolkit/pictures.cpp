@@ -14,12 +14,12 @@ QImage Picture(std::string_view name) {
   static std::map<std::string, QImage, std::less<>> cache;
   if (auto it = cache.find(name); it != cache.end()) return it->second;
   const TEmbeddedFile* file = FindEmbedded(PictureFiles(), std::string(name) + std::string(Extension));
-  if (!file) throw EPictureError("The program has no picture named \"" + std::string(name) + "\"");
+  if (!file) throw EPictureError("Program neobsahuje obrázek \"" + std::string(name) + "\"");
   QImage image;
   try {
     image = DecodeJpeg(file->Data, file->Size);
   } catch (const EPictureError& e) {
-    throw EPictureError(std::string(e.what()) + " (picture \"" + std::string(name) + "\")");
+    throw EPictureError(std::string(e.what()) + " (obrázek \"" + std::string(name) + "\")");
   }
   cache.emplace(std::string(name), image);
   return image;

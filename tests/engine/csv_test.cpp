@@ -12,6 +12,7 @@
 #include "framework.h"
 #include "framework_sheets.h"
 #include "platform/recordfile_testutil.h"
+#include "support/csv_reader.h"
 
 namespace {
 
@@ -78,13 +79,12 @@ class CsvExport : public ::testing::Test {
     WriteBytes(DatabaseFileName, bytes);
   }
 
-  // The lines of the exported file (each without its CR LF), checking that every line ends with one.
-  std::vector<std::string> Export() {
+  // The records of the exported file as a spreadsheet reads them, checking that the file ends with CR LF.
+  std::vector<std::vector<std::string>> Export() {
     ExportCsv(target_);
     const std::string text = ReadBytes(target_);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    auto lines = Split(text.substr(0, text.size() - 2), "\r\n");
-    return lines;
+    return ReadCsv(text);
   }
 
   TTempDir dir_;
@@ -141,12 +141,12 @@ TEST_F(CsvExport, EveryFieldIsWhatTheEngineComputesForTheRecord) {
   }
   Store(records);
 
-  const auto lines = Export();
-  ASSERT_EQ(lines.size(), records.size() + 1);
+  const auto rows = Export();
+  ASSERT_EQ(rows.size(), records.size() + 1);
   for (std::size_t i = 0; i < records.size(); ++i) {
     SCOPED_TRACE(i);
     const TResultRecord& r = records[i];
-    const auto f = Split(lines[i + 1], ";");
+    const auto& f = rows[i + 1];
     ASSERT_EQ(f.size(), 86u);
     EXPECT_EQ(f[0], r.Name.str());
     EXPECT_EQ(f[1], SexText(r.Sex));
@@ -167,36 +167,44 @@ TEST_F(CsvExport, EveryFieldIsWhatTheEngineComputesForTheRecord) {
     EXPECT_EQ(f[85], RecordNotes(r));
   }
 
-  EXPECT_EQ(Split(lines[1], ";")[2], "-1");
-  EXPECT_EQ(Cp1250ToUtf8(Split(lines[2], ";")[4]), "???");
-  const std::string midnight = Split(lines[3], ";")[5];
+  EXPECT_EQ(rows[1][2], "-1");
+  EXPECT_EQ(Cp1250ToUtf8(rows[2][4]), "???");
+  const std::string midnight = rows[3][5];
   EXPECT_EQ(midnight, RegionalShortDate(records[2].ScoreSheet.TestDate));
   EXPECT_EQ(midnight.find(' '), std::string::npos);
-  EXPECT_NE(Split(lines[4], ";")[5].find(' '), std::string::npos);  // a date with a time has its blank
-  EXPECT_EQ(Split(lines[4], ";")[25 + 17], "0");
-  EXPECT_EQ(Split(lines[6], ";")[85], "x");
-  const std::string twoCodes = Split(lines.back(), ";")[24];
+  EXPECT_NE(rows[4][5].find(' '), std::string::npos);  // a date with a time has its blank
+  EXPECT_EQ(rows[4][25 + 17], "0");
+  EXPECT_EQ(rows[6][85], "x");
+  const std::string twoCodes = rows.back()[24];
   EXPECT_EQ(twoCodes.size(), 7u);
   EXPECT_EQ(twoCodes[3], '/');
 }
 
-TEST_F(CsvExport, SemicolonsAndLineBreaksAreWrittenUnchanged) {
+TEST_F(CsvExport, FieldsWithSeparatorsQuotesOrLineBreaksAreQuotedAndOthersAreNot) {
   TResultRecord a = Respondent("Novák; Jan", sxMale, 7), b = Respondent("Nováková", sxFemale, 8),
-                c = Respondent("Řádek\rzlomený", sxMale, 9);
-  std::strcpy(b.Notes, "a;b;c");
-  Store({a, b, c});
-  const auto lines = Export();
-  ASSERT_EQ(lines.size(), 4u);
-  const auto fa = Split(lines[1], ";");
-  ASSERT_EQ(fa.size(), 87u);  // the name's ";" shifts every later column one to the right
-  EXPECT_EQ(Cp1250ToUtf8(fa[0]), "Novák");
-  EXPECT_EQ(fa[1], " Jan");
-  EXPECT_EQ(fa[2], SexText(sxMale));
-  const auto fb = Split(lines[2], ";");
-  ASSERT_EQ(fb.size(), 88u);  // the notes' ";" add columns at the end
-  EXPECT_EQ(fb[85], "a");
-  EXPECT_EQ(fb[87], "c");
-  EXPECT_EQ(Split(lines[3], ";")[0], Utf8ToCp1250("Řádek\rzlomený"));  // the CR stands as it is
+                c = Respondent("Řádek\rzlomený \"Jiří\"", sxMale, 9), plain = Respondent("Jana Malá", sxFemale, 10);
+  std::strcpy(b.Notes, Utf8ToCp1250("\"první řádek\",a;b\r\nc").c_str());
+  std::strcpy(plain.Notes, "bez,uvozovek");
+  Store({a, b, c, plain});
+  ExportCsv(target_);
+  const std::string text = ReadBytes(target_);
+  const auto lines = Split(text, "\r\n");
+  EXPECT_EQ(Cp1250ToUtf8(lines[1].substr(0, 13)), "\"Novák; Jan\";");
+  EXPECT_EQ(Cp1250ToUtf8(lines[2].substr(lines[2].find("\"\"\""))), "\"\"\"první řádek\"\",a;b");
+  EXPECT_EQ(lines[3], "c\"");  // the notes' CR LF stands inside the quotes
+
+  const auto rows = ReadCsv(text);
+  ASSERT_EQ(rows.size(), 5u);
+  for (std::size_t i = 1; i < rows.size(); ++i) ASSERT_EQ(rows[i].size(), 86u) << i;
+  EXPECT_EQ(rows[1][0], a.Name.str());
+  EXPECT_EQ(rows[1][1], SexText(sxMale));
+  EXPECT_EQ(rows[2][85], RecordNotes(b));
+  EXPECT_EQ(rows[3][0], c.Name.str());
+  // An ordinary record is written field by field exactly as it stands.
+  std::string joined;
+  for (const auto& field : rows[4]) joined += (joined.empty() ? "" : ";") + field;
+  EXPECT_EQ(lines.end()[-2], joined);
+  EXPECT_EQ(joined.find('"'), std::string::npos);
 }
 
 TEST_F(CsvExport, RecordsWithoutNormsKeepTheirStoredFieldsAndLeaveTheConvertedOnesEmpty) {
@@ -208,11 +216,11 @@ TEST_F(CsvExport, RecordsWithoutNormsKeepTheirStoredFieldsAndLeaveTheConvertedOn
   const TResultRecord fine = Respondent("V pořádku", sxMale, 6);
   Store({noSex, lowRaw, highRaw, fine});
 
-  const auto lines = Export();
-  ASSERT_EQ(lines.size(), 5u);
+  const auto rows = Export();
+  ASSERT_EQ(rows.size(), 5u);
   for (int i = 0; i < 3; ++i) {
     const TResultRecord& r = i == 0 ? noSex : i == 1 ? lowRaw : highRaw;
-    const auto f = Split(lines[i + 1], ";");
+    const auto& f = rows[i + 1];
     ASSERT_EQ(f.size(), 86u) << i;
     EXPECT_EQ(f[0], r.Name.str());
     EXPECT_EQ(f[1], SexText(r.Sex));
@@ -220,8 +228,8 @@ TEST_F(CsvExport, RecordsWithoutNormsKeepTheirStoredFieldsAndLeaveTheConvertedOn
     for (int k = 12; k <= 24; ++k) EXPECT_EQ(f[k], "") << i << " column " << k;
     EXPECT_EQ(f[25], std::to_string(r.ScoreSheet.Answers[0]));
   }
-  EXPECT_EQ(Cp1250ToUtf8(Split(lines[1], ";")[1]), "???");
-  EXPECT_EQ(Split(lines[4], ";")[24], Joined(ExactCodesOf(fine)));
+  EXPECT_EQ(Cp1250ToUtf8(rows[1][1]), "???");
+  EXPECT_EQ(rows[4][24], Joined(ExactCodesOf(fine)));
 }
 
 TEST_F(CsvExport, ReplacesTheTargetAndGivesTheSameFileTwice) {

@@ -97,20 +97,24 @@ TEST(ProfessionCatalogue, HasTheShapeOfTheShippedCatalogue) {
   ASSERT_EQ(Professions.size(), 279u);
 
   // The order is data (the thinning of the match list draws catalogue indices): a few entries pin it.
-  const std::pair<std::size_t, std::string> pinned[] = {
-      {0, "advokát"}, {69, "historik"}, {139, "modelář"}, {209, "sekretářka"}, {278, "zubní technik"}};
+  const std::pair<std::size_t, std::string> pinned[] = {{0, "advokát"},
+                                                        {69, "historik"},
+                                                        {139, "modelář"},
+                                                        {209, "sekretářka"},
+                                                        {278, "zubní technik, asistent zubního technika"}};
   for (const auto& [index, name] : pinned) EXPECT_EQ(Cp1250ToUtf8(Professions[index].Name), name) << index;
 
   const std::u16string allowed = u"abcdefghijklmnopqrstuvwxyzáčďéěíňóřšťúůýž ,()-";
   std::set<std::string> names;
   std::map<std::string, int> codes;
   std::map<int, int> levelSets;
+  std::size_t longest = 0;
   int outOfOrder = 0;
   for (std::size_t i = 0; i < Professions.size(); ++i) {
     const TProfession& p = Professions[i];
     const std::u16string name = Cp1250ToUtf16(p.Name);
     EXPECT_GE(name.size(), 5u) << p.Name;
-    EXPECT_LE(name.size(), 48u) << p.Name;
+    longest = std::max(longest, name.size());
     for (char16_t c : name) EXPECT_NE(allowed.find(c), std::u16string::npos) << Cp1250ToUtf8(p.Name);
     EXPECT_TRUE(names.insert(p.Name).second) << "twice: " << Cp1250ToUtf8(p.Name);
 
@@ -122,6 +126,9 @@ TEST(ProfessionCatalogue, HasTheShapeOfTheShippedCatalogue) {
 
     if (i > 0 && CzechKey(name) < CzechKey(Cp1250ToUtf16(Professions[i - 1].Name))) ++outOfOrder;
   }
+
+  // Screens and reports are laid out for the longest name.
+  EXPECT_EQ(longest, 48u);
 
   EXPECT_EQ(codes.size(), 91u);
   EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](const auto& c) { return c.second == 1; }), 42);

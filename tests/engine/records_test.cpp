@@ -204,7 +204,7 @@ TEST_F(Records, BackupCopiesWholeRecordsAndRefusesTheDatabaseItself) {
     EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), records + "partial"));
   }
 
-  EXPECT_EQ(ErrorCodeOf([&] { BackupDatabase("/dev/full"); }), 101);
+  EXPECT_EQ(ErrorCodeOf([&] { BackupDatabase("/dev/full"); }), 5);  // a device is not replaced
   EXPECT_EQ(ErrorCodeOf([&] { BackupDatabase(dir.File("no-folder/x.dba")); }), 2);
   // The database is only read: a database that cannot be written is backed up all the same.
   if (MakeUnwritable(DatabaseFileName)) {

@@ -154,7 +154,7 @@ TEST_F(FormProtocol, ErrorsInHandlersAreReportedAndTheWindowGoesOn) {
   Guarded([] { throw 42; });
   EXPECT_TRUE(more.Done());
   EXPECT_EQ(utf8, QString::fromUtf8("Chyba při čtení"));
-  EXPECT_EQ(unknown, QStringLiteral("Unknown error"));
+  EXPECT_EQ(unknown, QStringLiteral("Neznámá chyba."));
 }
 
 TEST_F(FormProtocol, MessageBoxesOfFourKinds) {

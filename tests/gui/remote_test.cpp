@@ -30,6 +30,7 @@
 #include "resultfile.h"
 #include "rfinish.h"
 #include "rmain.h"
+#include "runsteps.h"
 #include "test.h"
 
 namespace {
@@ -46,37 +47,51 @@ std::int16_t Rating(int n) {
   return static_cast<std::int16_t>(n % 5 + 1);
 }
 
-// ---- The personal-data form and the questionnaire, answered through their controls.
+const Step kCtrlJ = [](QWidget* w) { PressCtrlJ(w); };
+const Step kClickPicture = [](QWidget* w) { Click(w, QStringLiteral("Image1")); };
 
+// Key presses that type `text`, letters with diacritics included.
+void Type(QWidget* control, const QString& text) {
+  for (QChar c : text) QTest::sendKeyEvent(QTest::Click, control, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The personal data typed and chosen with real keys, then Next.
 Step PersonalData(const QString& name, int sex, const QString& age, int education) {
-  return [=](QWidget*) {
-    InputForm->JmenoEdit->setText(name);
-    InputForm->PohlaviComboBox->setCurrentIndex(sex);
-    InputForm->VekEdit->setText(age);
-    InputForm->VzdelaniComboBox->setCurrentIndex(education);
-    InputForm->StudiumComboBox->setCurrentIndex(-1);
-    InputForm->SetModalResult(mrOk);
+  return [=](QWidget* w) {
+    InputForm->JmenoEdit->setFocus();
+    Type(InputForm->JmenoEdit, name);
+    PressKey(w, Qt::Key_Tab);
+    for (int i = 0; i <= sex; ++i) PressKey(w, Qt::Key_Down);
+    PressKey(w, Qt::Key_Tab);
+    Type(InputForm->VekEdit, age);
+    PressKey(w, Qt::Key_Tab);
+    for (int i = 0; i <= education; ++i) PressKey(w, Qt::Key_Down);
+    Click(w, QStringLiteral("nextbuttonimage"));
   };
 }
 
-// Answers every item but those in `gaps`, then goes past the last page.
+// Every item answered with a click on its box, but those in `gaps`, page by
+// page, then Next past the last page.
 Step Questionnaire(std::vector<int> gaps = {}) {
-  return [gaps](QWidget*) {
-    for (int n = 1; n <= 60; ++n)
-      TestForm->Answers[n] = std::find(gaps.begin(), gaps.end(), n) == gaps.end() ? Rating(n) : 0;
-    TestForm->SetModalResult(mrOk);
+  return [gaps](QWidget* w) {
+    for (int page = 1; page <= 10; ++page) {
+      for (int row = 0; row < TestForm->PageRowCount; ++row) {
+        const int n = TestForm->PageFirstItem + row;
+        if (std::find(gaps.begin(), gaps.end(), n) != gaps.end()) continue;
+        QWidget* box = TestForm->BoxColumns[6 - Rating(n)][row];
+        const QPoint at = box->mapTo(w, QPoint(3, 18));  // the corner its digit leaves free
+        MoveMouse(w, at);
+        ClickAt(w, at);
+      }
+      Click(w, QStringLiteral("nextbuttonimage"));
+    }
   };
 }
 
 // The counsellor's Ctrl+J on the questionnaire, and yes to its question.
 std::vector<Step> AbortQuestionnaire() {
-  return {[](QWidget*) { TestForm->SetModalResult(mrCancel); }};
+  return {kCtrlJ, AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes)};
 }
-
-// ----
-
-const Step kCtrlJ = [](QWidget* w) { PressCtrlJ(w); };
-const Step kClickPicture = [](QWidget* w) { Click(w, QStringLiteral("Image1")); };
 
 std::vector<Step> Concat(std::initializer_list<std::vector<Step>> parts) {
   std::vector<Step> all;
@@ -86,7 +101,7 @@ std::vector<Step> Concat(std::initializer_list<std::vector<Step>> parts) {
 
 // The run up to the save dialog: both picture pages cut short, the personal data, every item answered.
 std::vector<Step> UpToTheSave(const QString& name) {
-  return {kCtrlJ, PersonalData(name, 1, QStringLiteral(" 15"), 3), kCtrlJ, Questionnaire()};
+  return {kCtrlJ, PersonalData(name, 1, QStringLiteral("15"), 3), kCtrlJ, Questionnaire()};
 }
 
 class RemoteTest : public GuiTest {
@@ -162,6 +177,14 @@ TEST_F(RemoteTest, ResultFileNameAndWriter) {
   EXPECT_EQ(Files(), QStringList{"r.zvr"});
 }
 
+TEST_F(RemoteTest, AgeAsTyped) {
+  EXPECT_EQ(AgeFromText(QStringLiteral("  7")), 7);
+  EXPECT_EQ(AgeFromText(QStringLiteral("-5 ")), -5);
+  EXPECT_EQ(AgeFromText(QStringLiteral("+12")), 12);
+  for (const char* bad : {"", "   ", "1 5", "-", "+-1", "1a"})
+    EXPECT_EQ(AgeFromText(QString::fromLatin1(bad)), -1) << bad;
+}
+
 TEST_F(RemoteTest, WindowsOfTheProgram) {
   EXPECT_EQ(RemoteMainForm->windowTitle(), QStringLiteral("RemoteMainForm"));
   EXPECT_EQ(RemoteMainForm->geometry(), QRect(476, 213, 290, 289));
@@ -199,8 +222,8 @@ TEST_F(RemoteTest, ProposedNameAndCancellingTheSave) {
   QString first, second, question;
   const QStringList windows =
       Run(Concat({UpToTheSave(QStringLiteral("Jan Nový")),
-                  {ChooseFile("SaveDialog", {}, &first), AnswerBox("Confirm", QMessageBox::No, &question),
-                   ChooseFile("SaveDialog", {}, &second), AnswerBox("Confirm", QMessageBox::Yes)}}));
+                  {AnswerFileDialog("SaveDialog", {}, &first), AnswerBox("Confirm", QMessageBox::No, &question),
+                   AnswerFileDialog("SaveDialog", {}, &second), AnswerBox("Confirm", QMessageBox::Yes)}}));
   EXPECT_EQ(first, QFile("vysledky_Jan_Nov__070305.zvr"));
   EXPECT_EQ(second, first);
   EXPECT_EQ(question, QStringLiteral("Opravdu chcete program ukončit BEZ ULOŽENÍ výsledků?"));
@@ -212,7 +235,7 @@ TEST_F(RemoteTest, SavedFileReplacesAnExistingOneWithTheRecord) {
   WriteBytes(File("old.zvr"), std::string(10, 'x'));
   QString proposed, info;
   Run(Concat({UpToTheSave(QStringLiteral("Žňů")),
-              {ChooseFile("SaveDialog", QFile("old.zvr"), &proposed),
+              {AnswerFileDialog("SaveDialog", QFile("old.zvr"), &proposed),
                AnswerBox(QStringLiteral("Uložit výsledky..."), QMessageBox::Yes),
                AnswerBox("Information", QMessageBox::Ok, &info), kClickPicture}}));
   EXPECT_EQ(proposed, QFile("vysledky_____070305.zvr"));
@@ -257,17 +280,17 @@ TEST_F(RemoteTest, AFailedSaveSaysWhyAndKeepsTheAnswers) {
 
   QString denied, full, proposed;
   Run(Concat({UpToTheSave(QStringLiteral("Eva")),
-              {ChooseFile("SaveDialog", QString::fromStdString(locked + "/a.zvr")),
+              {AnswerFileDialog("SaveDialog", QString::fromStdString(locked + "/a.zvr")),
                AnswerBox("Error", QMessageBox::Ok, &denied),
                [&](QWidget* w) {
                  fileSizeLimit(100, saved);
-                 ChooseFile("SaveDialog", QFile("b.zvr"))(w);
+                 AnswerFileDialog("SaveDialog", QFile("b.zvr"))(w);
                },
                [&](QWidget* w) {
                  setrlimit(RLIMIT_FSIZE, &saved);
                  AnswerBox("Error", QMessageBox::Ok, &full)(w);
                },
-               ChooseFile("SaveDialog", QFile("c.zvr"), &proposed), AnswerBox("Information", QMessageBox::Ok),
+               AnswerFileDialog("SaveDialog", QFile("c.zvr"), &proposed), AnswerBox("Information", QMessageBox::Ok),
                kClickPicture}}));
   setrlimit(RLIMIT_FSIZE, &saved);
   MakeWritable(locked);
@@ -286,15 +309,16 @@ TEST_F(RemoteTest, AFailedSaveSaysWhyAndKeepsTheAnswers) {
 
 TEST_F(RemoteTest, EarlyEndsLeaveNoFile) {
   // Ctrl+J on the splash pages goes on to the personal data; Ctrl+J there ends the run.
-  EXPECT_EQ(Run({kCtrlJ, kCtrlJ}), (QStringList{"IntroForm", "InputForm"}));
+  EXPECT_EQ(Run({kCtrlJ, kCtrlJ}).join(' '), "IntroForm InputForm");
   // A confirmed abort of the questionnaire: no question about gaps or validity, no save.
-  EXPECT_EQ(Run(Concat({{kCtrlJ, PersonalData("Jan", 0, {}, 1), kCtrlJ}, AbortQuestionnaire()})),
-            (QStringList{"IntroForm", "InputForm", "IntroForm", "TestForm"}));
+  EXPECT_EQ(Run(Concat({{kCtrlJ, PersonalData("Jan", 0, {}, 1), kCtrlJ}, AbortQuestionnaire()})).join(' '),
+            "IntroForm InputForm IntroForm TestForm QMessageBox");
   // Gaps accepted, then the unevaluable answers ended on FailForm: no message, no save.
   EXPECT_EQ(Run({kCtrlJ, PersonalData("Jan", 0, {}, 1), kCtrlJ, Questionnaire({1, 7, 13}),
                  [](QWidget* w) { Click(w, QStringLiteral("nobuttonimage")); },
-                 [](QWidget* w) { Click(w, QStringLiteral("yesbuttonimage")); }}),
-            (QStringList{"IntroForm", "InputForm", "IntroForm", "TestForm", "CorrectForm", "FailForm"}));
+                 [](QWidget* w) { Click(w, QStringLiteral("yesbuttonimage")); }})
+                .join(' '),
+            "IntroForm InputForm IntroForm TestForm CorrectForm FailForm");
   EXPECT_TRUE(Files().isEmpty());
 }
 
@@ -306,8 +330,9 @@ TEST_F(RemoteTest, TheProgramRunsOnceWhenShownAndCloses) {
 }
 
 TEST_F(RemoteTest, TheMainProgramImportsTheResultFile) {
-  Run(Concat({UpToTheSave(QStringLiteral("Jan Nový")),
-              {ChooseFile("SaveDialog", QFile("jan.zvr")), AnswerBox("Information", QMessageBox::Ok), kClickPicture}}));
+  Run(Concat(
+      {UpToTheSave(QStringLiteral("Jan Nový")),
+       {AnswerFileDialog("SaveDialog", QFile("jan.zvr")), AnswerBox("Information", QMessageBox::Ok), kClickPicture}}));
 
   // The counsellor's program, in the same folder, with a respondent already stored.
   Ensure(MainForm);
@@ -318,7 +343,7 @@ TEST_F(RemoteTest, TheMainProgramImportsTheResultFile) {
 
   QString question;
   TModalAnswers answers(
-      {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Confirm", QMessageBox::Yes, &question)});
+      {AnswerFileDialog("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Confirm", QMessageBox::Yes, &question)});
   MainForm->ReadRemoteMenuItem->trigger();
   EXPECT_TRUE(answers.Done());
   EXPECT_EQ(question, QStringLiteral("Chcete opravdu přidat probanda Jan Nový (05. 03. 2007) do databáze?"));

@@ -26,7 +26,7 @@ TEST(IniFile, WriteBoolCreatesWhatIsMissingAndKeepsTheRest) {
   IniWriteBool(ini, "ZOVI", "requireall", false);
   EXPECT_EQ(ReadBytes(ini), "[zovi]\nName=a b\nRequireAll=0\n; note\n\n[Next]\nRequireAll=1\n");
   EXPECT_FALSE(IniSectionExists(ini, "Nex"));
-  EXPECT_FALSE(FileExists(ini + ".tmp"));
+  EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"zovi.ini"});
 }
 
 TEST(IniFile, FailuresRaiseAndKeepTheFile) {

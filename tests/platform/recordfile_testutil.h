@@ -4,15 +4,19 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 inline std::string ReadBytes(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
@@ -83,3 +87,36 @@ class TTempDir {
 
 // A file that every process, root included, can read but not open for writing.
 constexpr const char* SystemReadOnlyFile = "/proc/sys/kernel/osrelease";
+
+// A disk that fills up: while the object lives, this process writes no file
+// beyond `bytes`; a write past that fails with EFBIG (the error of a full disk
+// to the record files). The signal that would end the process for it is
+// ignored meanwhile. Needs no privileges, unlike mounting a small file system.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    if (::getrlimit(RLIMIT_FSIZE, &old_) != 0) throw std::runtime_error("getrlimit failed");
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit low = old_;
+    low.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &low) != 0) throw std::runtime_error("setrlimit failed");
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = SIG_DFL;
+};
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}

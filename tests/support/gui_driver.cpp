@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 
@@ -145,6 +147,22 @@ void PlatformClose(QWidget* window) {
   }
 }
 
+void TryToLeave(QWidget* window) {
+  PressKey(window, Qt::Key_Escape);
+  PressKey(window, Qt::Key_Return);
+  PressKey(window, Qt::Key_J);
+  PressKey(window, Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
+  PressKey(window, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+  PressKey(window, Qt::Key_K, Qt::ControlModifier);
+  PlatformClose(window);
+}
+
+QRect Centred(int width, int height) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  return QRect(screen.left() + (screen.width() - width) / 2, screen.top() + (screen.height() - height) / 2, width,
+               height);
+}
+
 QString BoxText(QWidget* window) {
   auto* box = qobject_cast<QMessageBox*>(window);
   return box ? box->text() : QString();
@@ -172,29 +190,24 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
   };
 }
 
-TModalAnswers::Step ChooseFile(const QString& name, const QString& path, QString* proposed) {
-  return [name, path, proposed](QWidget* w) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << w->metaObject()->className();
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed) {
+  return [name, path, proposed](QWidget* window) {
+    auto* dialog = qobject_cast<QFileDialog*>(window);
+    ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << NameOf(window).toStdString();
     EXPECT_EQ(dialog->objectName(), name);
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(edit, nullptr);
-    if (proposed) *proposed = dialog->directory().absolutePath() + QLatin1Char('/') + edit->text();
-    if (path.isEmpty()) {
-      dialog->reject();  // the dialog's Cancel
-      return;
-    }
-    edit->setText(path);
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(buttons, nullptr);
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(buttons && edit);
+    if (proposed) *proposed = dialog->directory().absolutePath() + QLatin1Char('/') + edit->text();
+    const auto role = path.isEmpty() ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
+    edit->setText(path);
     for (QAbstractButton* b : buttons->buttons())
-      if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) {
-        EXPECT_TRUE(b->isEnabled());
-        b->click();
+      if (buttons->buttonRole(b) == role) {
+        QTest::mouseClick(b, Qt::LeftButton);
         EXPECT_FALSE(dialog->isVisible()) << "the dialog did not take " << path.toStdString();
         return;
       }
-    ADD_FAILURE() << "the file dialog has no accept button";
+    ADD_FAILURE() << "the file dialog has no such button";
   };
 }
 

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -80,6 +81,12 @@ void PressCtrlJ(QWidget* window);
 // The window manager's close command (close box, Alt+F4).
 void PlatformClose(QWidget* window);
 
+// The keys and closes that a test-run window must ignore: Escape, Enter, J
+// alone, Ctrl+J with Shift or Alt, Ctrl+K and the platform's close.
+void TryToLeave(QWidget* window);
+// The place of a window of that size centred on the screen.
+QRect Centred(int width, int height);
+
 // Message boxes: the box's text, and a click on its standard button.
 QString BoxText(QWidget* window);
 void PressBoxButton(QWidget* window, QMessageBox::StandardButton button);
@@ -87,12 +94,13 @@ void PressBoxButton(QWidget* window, QMessageBox::StandardButton button);
 // the text it showed is stored in *text when given.
 TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButton button, QString* text = nullptr);
 
-// A step that expects the file dialog named `name` and picks `path`, typed
-// into the dialog's name field as a user would, or cancels the dialog when
-// `path` is empty. The folder and name the dialog proposed are stored in
-// *proposed when given ("<folder>/<name>"). A question that the dialog asks
-// before it takes the name (replacing an existing file) is for the next step.
-TModalAnswers::Step ChooseFile(const QString& name, const QString& path, QString* proposed = nullptr);
+// A step that expects the file dialog named `name`, types `path` into its
+// file name field and presses its accept button, as a user would, failing
+// when the dialog does not take the name; an empty path presses Cancel. The
+// folder and name the dialog proposed are stored in *proposed when given
+// ("<folder>/<name>"). A question that the dialog asks before it takes the
+// name (replacing an existing file) is for the next step.
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed = nullptr);
 
 // The top-level windows now visible, by objectName (or class name).
 QStringList VisibleTopLevels();

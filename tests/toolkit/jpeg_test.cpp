@@ -123,8 +123,8 @@ TEST(JpegLoader, DamagedDataGivesAClearError) {
   const TBytes good = Encode(Quadrants(24, 16), false);
   ASSERT_EQ(DecodeError(good), "decoded");
 
-  const std::string prefix = "Cannot decode the JPEG picture: ";
-  EXPECT_EQ(DecodeError({}), prefix + "the data is empty");
+  const std::string prefix = "Obrázek JPEG nelze dekódovat: ";
+  EXPECT_EQ(DecodeError({}), prefix + "data jsou prázdná");
   EXPECT_THROW(DecodeJpeg(nullptr, 10), EPictureError);
   EXPECT_TRUE(DecodeError(TBytes(300, 0x41)).starts_with(prefix + "Not a JPEG file"));
 
@@ -147,9 +147,9 @@ TEST(JpegLoader, DamagedDataGivesAClearError) {
   TBytes huge = good;
   huge[frame + 5] = huge[frame + 7] = 0x4E;  // 20000 x 20000
   huge[frame + 6] = huge[frame + 8] = 0x20;
-  EXPECT_EQ(DecodeError(huge), prefix + "a picture of 20000 x 20000 pixels is too large");
+  EXPECT_EQ(DecodeError(huge), prefix + "obrázek 20000 x 20000 bodů je příliš velký");
   huge[frame + 5] = 0x01;  // 20000 wide and 288 high: one side alone too wide
-  EXPECT_EQ(DecodeError(huge), prefix + "a picture of 20000 x 288 pixels is too large");
+  EXPECT_EQ(DecodeError(huge), prefix + "obrázek 20000 x 288 bodů je příliš velký");
 
   // Garbage in the middle of the compressed data.
   TBytes scrambled = good;

@@ -13,15 +13,22 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "datetime.h"
+#include "dbbrowser.h"
 #include "finish.h"
 #include "framework.h"
 #include "help.h"
+#include "info.h"
+#include "input.h"
 #include "intro.h"
 #include "main.h"
 #include "options.h"
+#include "print.h"
 #include "rdone.h"
 #include "rfinish.h"
+#include "test.h"
 #include "testrun.h"
+#include "textcodec.h"
 
 namespace {
 
@@ -29,6 +36,25 @@ struct TShot {
   const char* Name;
   std::function<QWidget*()> Prepare;
 };
+
+// A few respondents in the scratch database, for the list of stored respondents.
+QWidget* BrowserWithRespondents() {
+  const char* names[] = {"Nováková Jana",  "Černý Petr",        "Dvořák Tomáš", "Šťastná Eliška",  "Adamec Ondřej",
+                         "Zelenka Michal", "Procházková Lucie", "Beneš Jakub",  "Horáková Tereza", "Kučera Adam"};
+  int day = 0;
+  for (const char* name : names) {
+    TResultRecord r{};
+    InitResultRecord(r);
+    r.Name.assign(ToCp1250(QString::fromUtf8(name)));
+    r.ScoreSheet.TestDate = EncodeDateTime(2024, 3, 4 + day, 8 + day, 5 * day, 17 + day);
+    ++day;
+    AppendRecord(r);
+  }
+  DatabaseForm->show();
+  DatabaseForm->ListView->Select(2);
+  DatabaseForm->ListViewClick();
+  return DatabaseForm;
+}
 
 bool Save(QWidget* window, const QString& path) {
   if (!window->isVisible()) window->show();
@@ -65,6 +91,21 @@ int main(int argc, char** argv) {
 
   const TShot shots[] = {
       {"MainForm", [] { return MainForm; }},
+      {"TestForm",
+       [] {
+         TestForm->StartTest(sxMale, true);
+         return TestForm;
+       }},
+      // A later pass on page 2: the answered items grey, the gaps bold.
+      {"TestForm_correction",
+       [] {
+         const std::int16_t answers[] = {5, 0, 3, 1, 0, 4, 2, 5, 0, 3, 1, 2};
+         std::copy(std::begin(answers), std::end(answers), TestForm->Answers + 1);
+         TestForm->StartTest(sxFemale, false);
+         TestForm->NextButtonClick();
+         return TestForm;
+       }},
+      {"InputForm", [] { return InputForm; }},
       {"IntroForm",
        [] {
          IntroForm->UseSplashPages();
@@ -78,8 +119,11 @@ int main(int argc, char** argv) {
          BlankForm->ShowBackdrop();
          return BlankForm;
        }},
+      {"DatabaseForm", BrowserWithRespondents},
+      {"InfoForm", [] { return InfoForm; }},
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
+      {"PrintForm", [] { return PrintForm; }},
       {"RemoteDoneForm", [] { return RemoteDoneForm; }},
       {"RemoteFinishForm", [] { return RemoteFinishForm; }},
       {"HelpForm", [] { return HelpForm; }},

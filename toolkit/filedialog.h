@@ -1,9 +1,11 @@
 #pragma once
 // The common open and save dialogs: a filter of the form "description|pattern",
-// a default extension, a title and an initial folder. A save dialog adds the
-// default extension to every name that does not already end with it; an open
-// dialog finds a file by its name typed without the extension. Execute() runs the dialog modally and reports whether a
-// file was chosen; the chosen name, with its folder, is then in FileName.
+// a default extension, a title, an initial folder and, for a save, whether to
+// ask before replacing a file. A save dialog adds the default extension to
+// every name that does not already end with it; an open dialog finds a file
+// by its name typed without the extension. Execute() runs the dialog modally
+// and reports whether a file was chosen; the chosen name, with its folder, is
+// then in FileName.
 #include <QString>
 #include <QWidget>
 
@@ -13,11 +15,12 @@ class TFileDialog {
 
   TFileDialog(Kind kind, QString objectName) : kind_(kind), objectName_(std::move(objectName)) {}
 
-  QString DefaultExt;  // with or without a leading dot
-  QString Filter;      // "description|*.ext", pairs may repeat: "a|*.x|b|*.y"
-  QString Title;       // empty: the platform's default title
-  QString InitialDir;  // empty: the current directory
-  QString FileName;    // proposed name before Execute, chosen name after it
+  QString DefaultExt;            // with or without a leading dot
+  QString Filter;                // "description|*.ext", pairs may repeat: "a|*.x|b|*.y"
+  QString Title;                 // empty: the platform's default title
+  QString InitialDir;            // empty: the current directory
+  QString FileName;              // proposed name before Execute, chosen name after it
+  bool OverwritePrompt = false;  // a save asks before replacing an existing file
 
   bool Execute(QWidget* parent = nullptr);
 

@@ -190,14 +190,15 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
   };
 }
 
-TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path) {
-  return [name, path](QWidget* window) {
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed) {
+  return [name, path, proposed](QWidget* window) {
     auto* dialog = qobject_cast<QFileDialog*>(window);
     ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << NameOf(window).toStdString();
     EXPECT_EQ(dialog->objectName(), name);
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_TRUE(buttons && edit);
+    if (proposed) *proposed = dialog->directory().absolutePath() + QLatin1Char('/') + edit->text();
     const auto role = path.isEmpty() ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
     edit->setText(path);
     for (QAbstractButton* b : buttons->buttons())

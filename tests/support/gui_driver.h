@@ -96,8 +96,11 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
 
 // A step that expects the file dialog named `name`, types `path` into its
 // file name field and presses its accept button, as a user would, failing
-// when the dialog does not take the name; an empty path presses Cancel.
-TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path);
+// when the dialog does not take the name; an empty path presses Cancel. The
+// folder and name the dialog proposed are stored in *proposed when given
+// ("<folder>/<name>"). A question that the dialog asks before it takes the
+// name (replacing an existing file) is for the next step.
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed = nullptr);
 
 // The top-level windows now visible, by objectName (or class name).
 QStringList VisibleTopLevels();

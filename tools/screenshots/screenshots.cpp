@@ -17,12 +17,15 @@
 #include "dbbrowser.h"
 #include "finish.h"
 #include "framework.h"
+#include "help.h"
 #include "info.h"
 #include "input.h"
 #include "intro.h"
 #include "main.h"
 #include "options.h"
 #include "print.h"
+#include "rdone.h"
+#include "rfinish.h"
 #include "test.h"
 #include "testrun.h"
 #include "textcodec.h"
@@ -81,6 +84,10 @@ int main(int argc, char** argv) {
   QDir::setCurrent(scratch.path());
   InitFrameworkTables();
   CreateZoviForms();
+  // The remote program's own windows (it shares the others).
+  CreateForm(RemoteFinishForm);
+  CreateForm(HelpForm);
+  CreateForm(RemoteDoneForm);
 
   const TShot shots[] = {
       {"MainForm", [] { return MainForm; }},
@@ -117,6 +124,9 @@ int main(int argc, char** argv) {
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
       {"PrintForm", [] { return PrintForm; }},
+      {"RemoteDoneForm", [] { return RemoteDoneForm; }},
+      {"RemoteFinishForm", [] { return RemoteFinishForm; }},
+      {"HelpForm", [] { return HelpForm; }},
   };
   int failures = 0;
   for (const TShot& shot : shots) {

@@ -1,0 +1,17 @@
+#pragma once
+// The result file that carries one respondent from a test run on another
+// computer to the counsellor's database: its proposed name and its writer.
+#include <string>
+
+#include "framework.h"
+
+// The name the save dialog proposes for R's result file on `date`:
+// "vysledky-" + name + "-" + yymmdd, with every character other than A-Z,
+// a-z and 0-9 replaced by "_", then ".zvr".
+std::string BuildResultFileName(const TResultRecord& R, double date);
+
+// Writes the result file: exactly one record, R's memory image with Id and
+// KeyExtra zero (the importing database gives them their values). The file
+// is written whole: a failure leaves no partial file and an existing file of
+// that name as it was. A failed file step throws EInOutError.
+void SaveResultFile(TResultRecord R, const std::string& FileName);

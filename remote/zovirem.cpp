@@ -6,10 +6,12 @@
 #include "forms.h"
 #include "framework.h"
 #include "rmain.h"
+#include "translation.h"
 
 int main(int argc, char** argv) {
   InitFrameworkTables();
   QApplication app(argc, argv);
+  LoadCzechTranslation();  // without it the standard dialogs stay English
 
   CreateZoviremForms();
 

@@ -5,10 +5,12 @@
 // check the coordinates exactly. The canvas keeps its pen, brush and font
 // between calls, as a window's or a printer's canvas does.
 //
-// Text is drawn opaque: its box is filled with the brush colour first, then
-// the text is written with its top-left corner at the given point.
-// TextWidth / TextHeight measure a text in the current font on the same
-// surface (TextHeight is the font's character cell height, ascent + descent).
+// Text is drawn opaque: its box (TextWidth x TextHeight) is filled with the
+// brush colour first, then the text is written with its top-left corner at
+// the given point. TextWidth / TextHeight measure a text in the current font
+// on the same surface (TextHeight is the font's character cell height,
+// ascent + descent). A font size in points becomes Round(points x dpi / 72)
+// pixels of em height at the surface's vertical resolution.
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -42,10 +44,12 @@ class TCanvas {
   virtual void SetFontColor(const QColor& color) = 0;
 
   virtual void MoveTo(int x, int y) = 0;
-  // A line from the pen position to (x, y), the end point itself not drawn;
-  // the pen position becomes (x, y).
+  // A line from the pen position to (x, y); the pen position becomes (x, y).
+  // A one-pixel pen leaves the end point itself out (so a closed outline
+  // sets each corner once); a wider pen has round ends and joins.
   virtual void LineTo(int x, int y) = 0;
-  // Fills the rectangle with the brush; right and bottom edges excluded.
+  // Fills the pixels of `rect`, x .. x + width - 1 and y .. y + height - 1,
+  // with the brush colour.
   virtual void FillRect(const QRect& rect) = 0;
   virtual void TextOut(int x, int y, const QString& text) = 0;
   virtual int TextWidth(const QString& text) = 0;

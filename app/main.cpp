@@ -12,6 +12,7 @@
 #include "finish.h"
 #include "intro.h"
 #include "options.h"
+#include "outro.h"
 #include "print.h"
 #include "datetime.h"
 #include "dialogs.h"
@@ -52,6 +53,7 @@ void CreateZoviForms() {
   CreateForm(BlankForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
+  CreateForm(OutroForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
   CreateForm(PrintForm);

@@ -3,8 +3,8 @@
 #include <QFont>
 #include <algorithm>
 
-#include "chart.h"
 #include "canvas_painter.h"
+#include "chart.h"
 #include "correct.h"
 #include "dialogs.h"
 #include "notes.h"
@@ -43,7 +43,7 @@ QString Texts(const TStringArray& lines) {
 }  // namespace
 
 TProfessionLevel EducationGroupOf(TEducation education, TProfessionLevel previous) {
-  static const TProfessionLevel groups[] = {plTraining, plSecondary, plTraining, plSecondary,
+  static const TProfessionLevel groups[] = {plTraining,  plSecondary, plTraining, plSecondary,
                                             plSecondary, plHigher,    plHigher};
   return education <= edUniversity ? groups[education] : previous;
 }
@@ -80,14 +80,12 @@ TOutroForm::TOutroForm() {
 
   const QString trebuchet = QStringLiteral("Trebuchet MS");
   KodLabel->setFont(PixelFont(trebuchet, PointsToPixels(20)));
-  for (QLabel* label : {Rlabel, Ilabel, Alabel, Slabel, Elabel, Clabel, vrlabel, vilabel, valabel, vslabel, velabel,
-                        vclabel})
+  for (QLabel* label :
+       {Rlabel, Ilabel, Alabel, Slabel, Elabel, Clabel, vrlabel, vilabel, valabel, vslabel, velabel, vclabel})
     label->setFont(PixelFont(trebuchet, 16));
-  for (QLabel* label : {KodLabel, Rlabel, Ilabel, Alabel, Slabel, Elabel, Clabel, vrlabel, vilabel, valabel, vslabel,
-                        velabel, vclabel}) {
-    label->setAttribute(Qt::WA_TranslucentBackground);
+  for (QLabel* label :
+       {KodLabel, Rlabel, Ilabel, Alabel, Slabel, Elabel, Clabel, vrlabel, vilabel, valabel, vslabel, velabel, vclabel})
     label->setAutoFillBackground(false);
-  }
 
   for (QComboBox* box : {SkorComboBox, NNormaComboBox, graphComboBox, UrovenComboBox}) {
     box->setFont(PixelFont(trebuchet, 16));

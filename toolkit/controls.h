@@ -1,8 +1,8 @@
 #pragma once
 // Picture controls, panels and the hover protocol of picture buttons.
-#include <QFrame>
 #include <QAbstractItemView>
 #include <QCollator>
+#include <QFrame>
 #include <QImage>
 #include <QListWidget>
 #include <QWidget>

@@ -10,10 +10,12 @@
 #include "blank.h"
 #include "correct.h"
 #include "finish.h"
+#include "input.h"
 #include "intro.h"
 #include "options.h"
 #include "outro.h"
 #include "print.h"
+#include "test.h"
 #include "datetime.h"
 #include "dialogs.h"
 #include "framework.h"
@@ -44,13 +46,20 @@ std::string LocalPath(const QString& name) {
 
 }  // namespace
 
+std::string WorkDirOf(std::string dir) {
+  while (!dir.empty() && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
 std::string WorkDirFile(const std::string& name) {
   return WorkDir + "/" + name;
 }
 
 void CreateZoviForms() {
   CreateForm(MainForm);
+  CreateForm(TestForm);
   CreateForm(BlankForm);
+  CreateForm(InputForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
   CreateForm(OutroForm);
@@ -118,8 +127,7 @@ void TMainForm::Created() {
 }
 
 void TMainForm::FormCreate() {
-  WorkDir = CurrentDirectory();
-  while (!WorkDir.empty() && WorkDir.back() == '/') WorkDir.pop_back();
+  WorkDir = WorkDirOf(CurrentDirectory());
   DatabaseFileName = WorkDirFile("zovi.db");
 
   // The settings default; a folder where it cannot be written is reported

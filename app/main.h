@@ -54,5 +54,7 @@ extern TMainForm* MainForm;
 // the main window first (its start-up work runs before any other window exists).
 void CreateZoviForms();
 
+// A current directory as WorkDir holds it: without trailing path delimiters.
+std::string WorkDirOf(std::string dir);
 // The path of a file in the working directory.
 std::string WorkDirFile(const std::string& name);

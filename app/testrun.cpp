@@ -5,10 +5,14 @@
 #include "blank.h"
 #include "correct.h"
 #include "finish.h"
+#include "input.h"
 #include "intro.h"
 #include "options.h"
+#include "test.h"
 
 void CreateTestRunForms() {
+  CreateForm(TestForm);
+  CreateForm(InputForm);
   CreateForm(IntroForm);
   CreateForm(FinishForm);
   CreateForm(CorrectForm);

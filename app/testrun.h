@@ -2,8 +2,8 @@
 // Creating the windows of this library, each once, in its global instance.
 // The programs call these at start-up; tests call them once per process.
 
-// The windows of a test run, shared by both programs: IntroForm, FinishForm,
-// CorrectForm, FailForm, BlankForm.
+// The windows of a test run, shared by both programs: TestForm, InputForm,
+// IntroForm, FinishForm, CorrectForm, FailForm, BlankForm.
 void CreateTestRunForms();
 // The main program's small windows: aboutform, OptionsForm.
 void CreateSmallForms();

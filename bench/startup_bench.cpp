@@ -14,17 +14,9 @@
 #include "forms.h"
 #include "framework.h"
 #include "main.h"
+#include "paint_watcher.h"
 
 namespace {
-
-class PaintWatcher : public QObject {
- public:
-  bool painted = false;
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) painted = true;
-    return false;
-  }
-};
 
 void BM_StartUpToFirstPaint(benchmark::State& state) {
   QTemporaryDir dir;

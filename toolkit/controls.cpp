@@ -35,10 +35,12 @@ void TImage::Refresh() {
   shown_ = picture_;
   if (transparent_ && !picture_.isNull()) {
     shown_ = picture_.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = shown_.pixel(0, shown_.height() - 1);
-    for (int y = 0; y < shown_.height(); ++y) {
+    const int width = shown_.width();
+    const int height = shown_.height();
+    const QRgb key = shown_.pixel(0, height - 1);
+    for (int y = 0; y < height; ++y) {
       auto* line = reinterpret_cast<QRgb*>(shown_.scanLine(y));
-      for (int x = 0; x < shown_.width(); ++x)
+      for (int x = 0; x < width; ++x)
         if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
     }
   }
@@ -55,14 +57,24 @@ void TImage::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, shown_);
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) {
+void TClick::Press(const QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) pressed_ = true;
+}
+
+bool TClick::Release(const QMouseEvent* event, const QRect& area) {
+  if (event->button() != Qt::LeftButton) return false;
+  const bool click = pressed_ && area.contains(event->position().toPoint());
+  pressed_ = false;
+  return click;
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+  click_.Press(event);
   event->accept();
 }
 
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-  if (event->button() == Qt::LeftButton) pressed_ = false;
+  const bool click = click_.Release(event, rect());
   event->accept();
   if (click) emit clicked();
 }

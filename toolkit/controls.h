@@ -8,6 +8,18 @@
 #include <QWidget>
 #include <vector>
 
+// A click as the platform's controls count it: the left button pressed on a
+// control and released over it.
+class TClick {
+ public:
+  void Press(const QMouseEvent* event);
+  // true when this release ends a click within `area`, the control's rectangle.
+  bool Release(const QMouseEvent* event, const QRect& area);
+
+ private:
+  bool pressed_ = false;
+};
+
 // A picture on a window. It draws its picture from its upper-left corner
 // (or stretched over its whole area), optionally with the colour of the
 // picture's lower-left pixel left out (Transparent), and reports clicks and
@@ -55,7 +67,7 @@ class TImage : public QWidget {
   bool autoSize_ = false;
   bool stretch_ = false;
   bool transparent_ = false;
-  bool pressed_ = false;
+  TClick click_;
 };
 
 // A panel: a plain area with a raised bevel (or none) holding other

@@ -23,29 +23,12 @@ class TestRunForms : public GuiTest {
   }
 };
 
-// The window's place when it is centred on the screen.
-QRect Centred(int width, int height) {
-  const QRect screen = TForm::ScreenRect();
-  return QRect((screen.width() - width) / 2, (screen.height() - height) / 2, width, height);
-}
-
 // The picture of the page in front, under the middle of the page area.
 QWidget* FrontPage(QWidget* w) {
   return w->childAt(400, 250);
 }
 
 const QPoint kIntroBackground(100, 560);  // the strip of backimage beside the buttons
-
-// The keys and closes that a test-run window must ignore.
-void TryToLeave(QWidget* w) {
-  PressKey(w, Qt::Key_Escape);
-  PressKey(w, Qt::Key_Return);
-  PressKey(w, Qt::Key_J);
-  PressKey(w, Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
-  PressKey(w, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
-  PressKey(w, Qt::Key_K, Qt::ControlModifier);
-  PlatformClose(w);
-}
 
 }  // namespace
 

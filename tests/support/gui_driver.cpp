@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 
@@ -140,6 +142,22 @@ void PlatformClose(QWidget* window) {
     QCloseEvent close;
     QCoreApplication::sendEvent(handle, &close);
   }
+}
+
+void TryToLeave(QWidget* window) {
+  PressKey(window, Qt::Key_Escape);
+  PressKey(window, Qt::Key_Return);
+  PressKey(window, Qt::Key_J);
+  PressKey(window, Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
+  PressKey(window, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+  PressKey(window, Qt::Key_K, Qt::ControlModifier);
+  PlatformClose(window);
+}
+
+QRect Centred(int width, int height) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  return QRect(screen.left() + (screen.width() - width) / 2, screen.top() + (screen.height() - height) / 2, width,
+               height);
 }
 
 QString BoxText(QWidget* window) {

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -79,6 +80,12 @@ void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::No
 void PressCtrlJ(QWidget* window);
 // The window manager's close command (close box, Alt+F4).
 void PlatformClose(QWidget* window);
+
+// The keys and closes that a test-run window must ignore: Escape, Enter, J
+// alone, Ctrl+J with Shift or Alt, Ctrl+K and the platform's close.
+void TryToLeave(QWidget* window);
+// The place of a window of that size centred on the screen.
+QRect Centred(int width, int height);
 
 // Message boxes: the box's text, and a click on its standard button.
 QString BoxText(QWidget* window);

@@ -19,12 +19,14 @@
 #include "correct.h"
 #include "finish.h"
 #include "framework.h"
+#include "input.h"
 #include "intro.h"
 #include "main.h"
 #include "notes.h"
 #include "options.h"
 #include "outro.h"
 #include "print.h"
+#include "test.h"
 #include "testrun.h"
 
 namespace {
@@ -113,6 +115,21 @@ int main(int argc, char** argv) {
 
   const TShot shots[] = {
       {"MainForm", [] { return MainForm; }},
+      {"TestForm",
+       [] {
+         TestForm->StartTest(sxMale, true);
+         return TestForm;
+       }},
+      // A later pass on page 2: the answered items grey, the gaps bold.
+      {"TestForm_correction",
+       [] {
+         const std::int16_t answers[] = {5, 0, 3, 1, 0, 4, 2, 5, 0, 3, 1, 2};
+         std::copy(std::begin(answers), std::end(answers), TestForm->Answers + 1);
+         TestForm->StartTest(sxFemale, false);
+         TestForm->NextButtonClick();
+         return TestForm;
+       }},
+      {"InputForm", [] { return InputForm; }},
       {"IntroForm",
        [] {
          IntroForm->UseSplashPages();

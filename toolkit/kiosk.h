@@ -1,0 +1,33 @@
+#pragma once
+// The desktop lock of a test run: while it holds, the respondent cannot reach
+// the rest of the desktop and the screen does not go dark.
+//
+// On X11 the lock keeps every window the program shows above the desktop's
+// panels and docks (a window covering the whole screen is made full-screen,
+// the others are kept above), holds the keyboard for the program's windows so
+// that the desktop's own shortcuts (window switching, the launcher key) do
+// nothing, and holds off the screen saver and screen blanking (the X server's
+// own saver and power saving, and the desktop's screen saver on the session
+// bus when there is one). Under Wayland only the screen saver can be held
+// off. Under Qt's offscreen platform the lock only records its state, so
+// tests can check it. The platform's answers are not checked: a part of the
+// lock that the desktop refuses leaves the run going.
+//
+// The lock counts: each EnterKioskMode needs its LeaveKioskMode, and only the
+// last one restores the desktop, so a guarded block inside a locked run does
+// not unlock it early.
+
+void EnterKioskMode();
+void LeaveKioskMode();
+// true while the desktop is locked.
+bool KioskLocked();
+
+// Locks the desktop for its lifetime: unlocked again on every way out of the
+// scope, an error included.
+class TKioskLock {
+ public:
+  TKioskLock() { EnterKioskMode(); }
+  ~TKioskLock() { LeaveKioskMode(); }
+  TKioskLock(const TKioskLock&) = delete;
+  TKioskLock& operator=(const TKioskLock&) = delete;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// The X11 calls of the desktop lock, on the program's own connection to the
+// X server. Kept apart from the Qt code because Xlib's macros clash with Qt's
+// names. Every call ignores what the server answers.
+struct _XDisplay;
+
+namespace kiosk_x11 {
+
+// The X server's screen saver and power saving held off (true) or let go.
+void SuspendScreenSaver(_XDisplay* display, bool suspend);
+// Asks the window manager to add (or remove) the "above" state of a mapped
+// window, and with `fullScreen` its full-screen state as well.
+void SetAbove(_XDisplay* display, unsigned long window, bool add, bool fullScreen);
+// Releases the program's hold on the keyboard.
+void UngrabKeyboard(_XDisplay* display);
+
+}  // namespace kiosk_x11

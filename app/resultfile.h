@@ -1,0 +1,15 @@
+#pragma once
+// The result file that carries one respondent from a test run to the
+// counsellor's database: its proposed name and its writer.
+#include <string>
+
+#include "framework.h"
+
+// The name the save dialog proposes for R's result file on `date`:
+// "vysledky-" + name + "-" + yymmdd, with every character other than A-Z,
+// a-z and 0-9 replaced by "_", then ".zvr".
+std::string BuildResultFileName(const TResultRecord& R, double date);
+
+// Writes the result file whole: exactly one record, R with Id and KeyExtra
+// zero. A failed file step throws EInOutError.
+void SaveResultFile(TResultRecord R, const std::string& FileName);

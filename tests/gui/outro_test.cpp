@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCollator>
-#include <QKeyEvent>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -40,16 +38,6 @@ const int Profile[ScaleCount] = {4, 2, 3, 5, 4, 1};
 void Choose(QComboBox* box, int index) {
   box->setCurrentIndex(index);
   emit box->activated(index);
-}
-
-// Typing into a control, character by character.
-void TypeText(QWidget* control, const QString& text) {
-  for (const QChar c : text) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(control, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QApplication::sendEvent(control, &release);
-  }
 }
 
 // The panel in front: the one that holds the control in the middle of the panels' area.

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -135,6 +136,16 @@ void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
 
 void PressCtrlJ(QWidget* window) {
   PressKey(window, Qt::Key_J, Qt::ControlModifier);
+}
+
+void TypeText(QWidget* control, const QString& text) {
+  for (const QChar c : text) {
+    const int key = c == QLatin1Char('\n') ? Qt::Key_Return : Qt::Key_unknown;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(control, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(control, &release);
+  }
 }
 
 void PlatformClose(QWidget* window) {

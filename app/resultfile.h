@@ -1,6 +1,6 @@
 #pragma once
-// The result file that carries one respondent from a test run to the
-// counsellor's database: its proposed name and its writer.
+// The result file that carries one respondent from a test run on another
+// computer to the counsellor's database: its proposed name and its writer.
 #include <string>
 
 #include "framework.h"
@@ -10,6 +10,8 @@
 // a-z and 0-9 replaced by "_", then ".zvr".
 std::string BuildResultFileName(const TResultRecord& R, double date);
 
-// Writes the result file whole: exactly one record, R with Id and KeyExtra
-// zero. A failed file step throws EInOutError.
+// Writes the result file: exactly one record, R's memory image with Id and
+// KeyExtra zero (the importing database gives them their values). The file
+// is written whole: a failure leaves no partial file and an existing file of
+// that name as it was. A failed file step throws EInOutError.
 void SaveResultFile(TResultRecord R, const std::string& FileName);

@@ -20,9 +20,9 @@ void CopyPersonalData(TResultRecord& R) {
 
 std::int32_t AgeFromText(const QString& text) {
   const QString t = text.trimmed();
-  qsizetype at = 0;
-  const bool negative = at < t.size() && t[at] == u'-';
-  if (at < t.size() && (t[at] == u'+' || t[at] == u'-')) ++at;
+  int at = 0;
+  bool negative = false;
+  if (at < t.size() && (t[at] == u'+' || t[at] == u'-')) negative = t[at++] == u'-';
   if (at == t.size()) return -1;
   std::int64_t value = 0;
   for (; at < t.size(); ++at) {
@@ -41,10 +41,10 @@ TQuestionnaireOutcome RunQuestionnaire(TResultRecord& R) {
     TestForm->StartTest(R.Sex, firstPass);
     if (TestForm->ShowModal() == mrCancel) return TQuestionnaireOutcome::Cancelled;
     firstPass = false;
-    complete = std::all_of(TestForm->Answers + 1, TestForm->Answers + ItemCount + 1, [](auto a) { return a != 0; });
+    complete = std::all_of(&TestForm->Answers[1], &TestForm->Answers[61], [](std::int16_t a) { return a != 0; });
     if (!complete) complete = CorrectForm->ShowModal() == mrNo;
     if (complete) {
-      std::copy(TestForm->Answers + 1, TestForm->Answers + ItemCount + 1, R.ScoreSheet.Answers);
+      std::copy(&TestForm->Answers[1], &TestForm->Answers[61], R.ScoreSheet.Answers);
       valid = ComputeRawScores(R.ScoreSheet);
       if (!valid) complete = FailForm->ShowModal() == mrYes;
     }

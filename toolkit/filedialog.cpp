@@ -55,8 +55,7 @@ bool TFileDialog::Execute(QWidget* parent) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(kind_ == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(kind_ == Kind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  // A save replaces an existing file without a question.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !OverwritePrompt);
   if (!Title.isEmpty()) dialog.setWindowTitle(Title);
   dialog.setDirectory(InitialDir.isEmpty() ? QDir::currentPath() : QDir(InitialDir).absolutePath());
   const QStringList filters = QtFilters(Filter);

@@ -4,13 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -48,33 +44,6 @@ TResultRecord Respondent(const std::string& utf8Name, double testDate, char idLe
 
 std::string Bytes(const TResultRecord& r) {
   return std::string(reinterpret_cast<const char*>(&r), sizeof r);
-}
-
-// A step that picks `path` in the file dialog named `name` (or cancels it when path is empty).
-TModalAnswers::Step ChooseFile(const QString& name, const QString& path) {
-  return [name, path](QWidget* w) {
-    auto* dialog = qobject_cast<QFileDialog*>(w);
-    ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << w->metaObject()->className();
-    EXPECT_EQ(dialog->objectName(), name);
-    if (path.isEmpty()) {
-      dialog->reject();  // the dialog's Cancel
-      return;
-    }
-    // Typed into the dialog's own name field, as a user would.
-    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(edit, nullptr);
-    edit->setText(path);
-    auto* buttons = dialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(buttons, nullptr);
-    for (QAbstractButton* b : buttons->buttons())
-      if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) {
-        EXPECT_TRUE(b->isEnabled());
-        b->click();
-        EXPECT_FALSE(dialog->isVisible()) << "the dialog did not take " << path.toStdString();
-        return;
-      }
-    ADD_FAILURE() << "the file dialog has no accept button";
-  };
 }
 
 class MainFormTest : public GuiTest {

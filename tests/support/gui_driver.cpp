@@ -5,8 +5,11 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -195,6 +198,32 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
     EXPECT_EQ(window->windowTitle().toStdString(), caption.toStdString());
     if (text) *text = BoxText(window);
     PressBoxButton(window, button);
+  };
+}
+
+TModalAnswers::Step ChooseFile(const QString& name, const QString& path, QString* proposed) {
+  return [name, path, proposed](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << w->metaObject()->className();
+    EXPECT_EQ(dialog->objectName(), name);
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    if (proposed) *proposed = dialog->directory().absolutePath() + QLatin1Char('/') + edit->text();
+    if (path.isEmpty()) {
+      dialog->reject();  // the dialog's Cancel
+      return;
+    }
+    edit->setText(path);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    for (QAbstractButton* b : buttons->buttons())
+      if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) {
+        EXPECT_TRUE(b->isEnabled());
+        b->click();
+        EXPECT_FALSE(dialog->isVisible()) << "the dialog did not take " << path.toStdString();
+        return;
+      }
+    ADD_FAILURE() << "the file dialog has no accept button";
   };
 }
 

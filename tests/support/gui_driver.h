@@ -97,6 +97,13 @@ void PressBoxButton(QWidget* window, QMessageBox::StandardButton button);
 // the text it showed is stored in *text when given.
 TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButton button, QString* text = nullptr);
 
+// A step that expects the file dialog named `name` and picks `path`, typed
+// into the dialog's name field as a user would, or cancels the dialog when
+// `path` is empty. The folder and name the dialog proposed are stored in
+// *proposed when given ("<folder>/<name>"). A question that the dialog asks
+// before it takes the name (replacing an existing file) is for the next step.
+TModalAnswers::Step ChooseFile(const QString& name, const QString& path, QString* proposed = nullptr);
+
 // The top-level windows now visible, by objectName (or class name).
 QStringList VisibleTopLevels();
 

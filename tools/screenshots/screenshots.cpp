@@ -19,6 +19,7 @@
 #include "correct.h"
 #include "finish.h"
 #include "framework.h"
+#include "help.h"
 #include "input.h"
 #include "intro.h"
 #include "main.h"
@@ -26,6 +27,8 @@
 #include "options.h"
 #include "outro.h"
 #include "print.h"
+#include "rdone.h"
+#include "rfinish.h"
 #include "test.h"
 #include "testrun.h"
 
@@ -112,6 +115,10 @@ int main(int argc, char** argv) {
   QDir::setCurrent(scratch.path());
   InitFrameworkTables();
   CreateZoviForms();
+  // The remote program's own windows (it shares the others).
+  CreateForm(RemoteFinishForm);
+  CreateForm(HelpForm);
+  CreateForm(RemoteDoneForm);
 
   const TShot shots[] = {
       {"MainForm", [] { return MainForm; }},
@@ -146,6 +153,9 @@ int main(int argc, char** argv) {
       {"aboutform", [] { return aboutform; }},
       {"OptionsForm", [] { return OptionsForm; }},
       {"PrintForm", [] { return PrintForm; }},
+      {"RemoteDoneForm", [] { return RemoteDoneForm; }},
+      {"RemoteFinishForm", [] { return RemoteFinishForm; }},
+      {"HelpForm", [] { return HelpForm; }},
   };
   int failures = 0;
   for (const TShot& shot : shots) {

@@ -122,6 +122,7 @@ TMainForm::TMainForm() {
   ResultSaveDialog.DefaultExt = QStringLiteral("zvr");
   ResultSaveDialog.Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
   ResultSaveDialog.Title = QStringLiteral("Uložit výsledky...");
+  ResultSaveDialog.OverwritePrompt = true;
 
   // The client area is exactly the background picture; the window is not resizable.
   ClientArea->setFixedSize(501, 461);

@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
@@ -277,25 +273,6 @@ TEST_F(WholeRun, DatabaseThatCannotBeWrittenLeavesTheRecordToAResultFile) {
   const QString kept = dir_.filePath(QStringLiteral("kept.zvr"));
   QString error;
   QString proposed;
-  auto saveDialog = [&](bool save) {
-    return [&, save](QWidget* w) {
-      auto* dialog = qobject_cast<QFileDialog*>(w);
-      ASSERT_NE(dialog, nullptr);
-      EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Uložit výsledky..."));
-      EXPECT_EQ(dialog->nameFilters(), QStringList({QStringLiteral("Soubor výsledku ZOVI (*.zvr)")}));
-      EXPECT_EQ(QDir(dialog->directory()).absolutePath(), QDir(dir_.path()).absolutePath());
-      proposed = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
-      if (!save) {
-        dialog->reject();
-        return;
-      }
-      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(kept);
-      auto* buttons = dialog->findChild<QDialogButtonBox*>();
-      ASSERT_NE(buttons, nullptr);
-      for (QAbstractButton* b : buttons->buttons())
-        if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) b->click();
-    };
-  };
   Run({PagesThrough(), PersonalData(QStringLiteral("Jan Novák"), sxMale, QStringLiteral("16"), 2), PagesThrough(),
        Questionnaire(FullAnswers()), CtrlJ("FinishForm"),
        [&](QWidget* w) {
@@ -305,16 +282,16 @@ TEST_F(WholeRun, DatabaseThatCannotBeWrittenLeavesTheRecordToAResultFile) {
          error = BoxText(w);
          PressBoxButton(w, QMessageBox::Ok);
        },
-       saveDialog(false),
+       ChooseFile(QStringLiteral("ResultSaveDialog"), QString(), &proposed),
        [](QWidget* w) {
          EXPECT_EQ(BoxText(w), QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"));
          PressBoxButton(w, QMessageBox::No);
        },
-       saveDialog(true)});
+       ChooseFile(QStringLiteral("ResultSaveDialog"), kept)});
 
   EXPECT_TRUE(error.startsWith(QStringLiteral("Výsledky se nepodařilo uložit do databáze: "))) << error.toStdString();
-  EXPECT_EQ(proposed, QStringLiteral("vysledky_Jan_Nov_k_") + QString::fromStdString(FormatDateTime("yymmdd", Now())) +
-                          QStringLiteral(".zvr"));
+  EXPECT_EQ(proposed, dir_.path() + QStringLiteral("/vysledky_Jan_Nov_k_") +
+                          QString::fromStdString(FormatDateTime("yymmdd", Now())) + QStringLiteral(".zvr"));
   TResultRecord r{};
   LoadResultFile(r, kept.toStdString());
   EXPECT_EQ(r.Name.str(), Utf8ToCp1250("Jan Novák"));

@@ -9,20 +9,24 @@
 #include "about.h"
 #include "blank.h"
 #include "correct.h"
+#include "datetime.h"
 #include "dbbrowser.h"
+#include "dialogs.h"
 #include "finish.h"
+#include "framework.h"
 #include "info.h"
+#include "inifile.h"
 #include "input.h"
 #include "intro.h"
+#include "kiosk.h"
 #include "options.h"
-#include "print.h"
-#include "test.h"
-#include "datetime.h"
-#include "dialogs.h"
-#include "framework.h"
-#include "inifile.h"
+#include "outro.h"
 #include "pictures.h"
+#include "print.h"
 #include "recordfile.h"
+#include "resultfile.h"
+#include "runsteps.h"
+#include "test.h"
 #include "textcodec.h"
 
 TMainForm* MainForm = nullptr;
@@ -65,6 +69,7 @@ void CreateZoviForms() {
   CreateForm(FinishForm);
   CreateForm(DatabaseForm);
   CreateForm(InfoForm);
+  CreateForm(OutroForm);
   CreateForm(aboutform);
   CreateForm(CorrectForm);
   CreateForm(PrintForm);
@@ -118,6 +123,10 @@ TMainForm::TMainForm() {
   CSVSaveDialog.DefaultExt = QStringLiteral(".csv");
   CSVSaveDialog.FileName = QStringLiteral("data_zovi.csv");
   CSVSaveDialog.Filter = QStringLiteral("Tabulka hodnot oddelených stredníkem (CSV)|*.csv");
+  ResultSaveDialog.DefaultExt = QStringLiteral("zvr");
+  ResultSaveDialog.Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
+  ResultSaveDialog.Title = QStringLiteral("Uložit výsledky...");
+  ResultSaveDialog.OverwritePrompt = true;
 
   // The client area is exactly the background picture; the window is not resizable.
   ClientArea->setFixedSize(501, 461);
@@ -166,7 +175,67 @@ void TMainForm::ShowCentred() {
 }
 
 void TMainForm::NewTestMenuItemClick() {
-  // The test run comes with its own windows.
+  TResultRecord R{};
+  InitResultRecord(R);
+  std::exception_ptr appendError;
+  {
+    // Both undone on every way out of the run, the backdrop first.
+    const TKioskLock lock;
+    const TBackdrop backdrop;
+
+    bool cancelled = false;
+    IntroForm->UseSplashPages();
+    if (IntroForm->ShowModal() == mrCancel) cancelled = true;
+    if (!cancelled && InputForm->ShowModal() == mrCancel) cancelled = true;
+    IntroForm->UseIntroPages();
+    if (!cancelled && IntroForm->ShowModal() == mrCancel) cancelled = true;
+    CopyPersonalData(R);
+    if (cancelled) return;
+
+    const TQuestionnaireOutcome outcome = RunQuestionnaire(R);
+    if (outcome == TQuestionnaireOutcome::Cancelled) return;
+    FinishForm->ShowModal();
+    if (outcome != TQuestionnaireOutcome::Valid) return;
+
+    R.ScoreSheet.TestDate = Now();
+    std::memset(R.Notes, 0, sizeof R.Notes);
+    try {
+      AppendRecord(R);
+    } catch (const std::exception&) {
+      appendError = std::current_exception();
+    }
+    if (!appendError) {
+      if (ShowRecordResults(R)) UpdateRecord(R);
+      return;
+    }
+  }
+  // The database did not take the record: the cause is shown on the unlocked
+  // desktop, and the answers can still be kept in a result file.
+  try {
+    std::rethrow_exception(appendError);
+  } catch (const std::exception& error) {
+    ShowError(QStringLiteral("Výsledky se nepodařilo uložit do databáze: ") + ExceptionText(error) +
+              QStringLiteral("\nUložte je do souboru výsledku, který lze později načíst do databáze."));
+  }
+  KeepResultFile(R);
+}
+
+void TMainForm::KeepResultFile(const TResultRecord& R) {
+  ResultSaveDialog.InitialDir = WorkDir.empty() ? QStringLiteral("/") : QFile::decodeName(WorkDir.c_str());
+  const QString proposed = QFile::decodeName(BuildResultFileName(R, Now()).c_str());
+  for (;;) {
+    ResultSaveDialog.FileName = proposed;
+    if (ResultSaveDialog.Execute(this)) {
+      try {
+        SaveResultFile(R, LocalPath(ResultSaveDialog.FileName));
+        return;
+      } catch (const std::exception& error) {
+        ShowException(error);
+        continue;
+      }
+    }
+    if (AskConfirmation(QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?")) == mrYes) return;
+  }
 }
 
 void TMainForm::DatabaseMenuItemClick() {

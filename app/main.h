@@ -6,6 +6,7 @@
 
 #include "controls.h"
 #include "filedialog.h"
+#include "framework.h"
 #include "ui_main.h"
 
 // The current directory at start-up, without a trailing path delimiter
@@ -22,6 +23,8 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   TFileDialog backupOpenDialog{TFileDialog::Kind::Open, QStringLiteral("backupOpenDialog")};
   TFileDialog backupSaveDialog{TFileDialog::Kind::Save, QStringLiteral("backupSaveDialog")};
   TFileDialog CSVSaveDialog{TFileDialog::Kind::Save, QStringLiteral("CSVSaveDialog")};
+  // Keeps a test run's record as a result file when the database cannot take it.
+  TFileDialog ResultSaveDialog{TFileDialog::Kind::Save, QStringLiteral("ResultSaveDialog")};
 
   // Start-up work: working directory, database and settings paths, the
   // settings default, the random seed, the engine tables, an empty database.
@@ -30,6 +33,11 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   // Shows the window centred on the screen.
   void ShowCentred();
 
+  // One test run: the desktop locked behind the backdrop, the intro pages,
+  // personal data, instruction pages and questionnaire, the closing picture;
+  // a valid result is stored and shown on the results screen, whose notes
+  // and retake are stored back. Nothing is stored for a cancelled or
+  // unevaluable run.
   void NewTestMenuItemClick();
   void ReadRemoteMenuItemClick();
   void DatabaseMenuItemClick();
@@ -45,6 +53,10 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   void DatabaseButtonImageMouseMove();
 
  private:
+  // After the database refused a run's record: asks where to keep it as a
+  // result file, until it is saved or the counsellor agrees to lose it.
+  void KeepResultFile(const TResultRecord& R);
+
   THoverButtons hover_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
+#include <algorithm>
 #include <stdexcept>
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {
@@ -91,6 +93,53 @@ TPanel::TPanel(QWidget* parent) : QFrame(parent) {
 void TPanel::SetBevel(bool raised) {
   setFrameStyle(raised ? (QFrame::Panel | QFrame::Raised) : QFrame::NoFrame);
   setLineWidth(1);
+}
+
+TListBox::TListBox(QWidget* parent) : QListWidget(parent), collator_(QLocale(QLocale::Czech, QLocale::CzechRepublic)) {
+  collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+void TListBox::AddItem(const QString& text) {
+  int at = count();
+  if (sorted_) {
+    // The first item that sorts after the new text; equal texts keep their order of adding.
+    int lo = 0;
+    int hi = count();
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      if (collator_.compare(text, item(mid)->text()) < 0)
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    at = lo;
+  }
+  insertItem(at, text);
+}
+
+QStringList TListBox::Items() const {
+  QStringList items;
+  for (int i = 0; i < count(); ++i) items << item(i)->text();
+  return items;
+}
+
+namespace {
+
+class TItemHeightDelegate : public QStyledItemDelegate {
+ public:
+  TItemHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height_);
+  }
+
+ private:
+  int height_;
+};
+
+}  // namespace
+
+void SetItemHeight(QAbstractItemView* view, int height) {
+  view->setItemDelegate(new TItemHeightDelegate(height, view));
 }
 
 void THoverButtons::Add(TImage* button, TImage* normal, TImage* over) {

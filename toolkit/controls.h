@@ -1,7 +1,10 @@
 #pragma once
 // Picture controls, panels and the hover protocol of picture buttons.
+#include <QAbstractItemView>
+#include <QCollator>
 #include <QFrame>
 #include <QImage>
+#include <QListWidget>
 #include <QWidget>
 #include <vector>
 
@@ -77,6 +80,29 @@ class TPanel : public QFrame {
   void SetBevel(bool raised);
   void BringToFront() { raise(); }
 };
+
+// A list of texts. A sorted list keeps its items in the order a Czech reader
+// expects (alphabetical with "ch" after "h", letters with diacritics beside
+// their base letters, case ignored); every item is ItemHeight pixels high.
+class TListBox : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit TListBox(QWidget* parent = nullptr);
+
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool on) { sorted_ = on; }
+  // Adds a text, at its place in the order when the list is sorted.
+  void AddItem(const QString& text);
+  QStringList Items() const;
+
+ private:
+  bool sorted_ = false;
+  QCollator collator_;
+};
+
+// Every row of the view (a list, or the drop-down of a combo box) `height` pixels high.
+void SetItemHeight(QAbstractItemView* view, int height);
 
 // The hover protocol of a window's picture buttons. Each button has a normal
 // and an over look held by two hidden picture controls of the same window;

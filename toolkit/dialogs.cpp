@@ -33,7 +33,7 @@ TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& tex
   }
 }
 
-QString ExceptionText(const char* what) {
+QString WhatText(const char* what) {
   QByteArray bytes(what ? what : "");
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8.decode(bytes);
@@ -59,9 +59,13 @@ TModalResult AskWarning(const QString& text) {
   return Box(QMessageBox::Warning, "Warning", text, QMessageBox::Yes | QMessageBox::No);
 }
 
+QString ExceptionText(const std::exception& error) {
+  return WhatText(error.what());
+}
+
 void ShowException(const std::exception& error) noexcept {
   try {
-    ShowError(ExceptionText(error.what()));
+    ShowError(ExceptionText(error));
   } catch (...) {
     // Nothing is left to report to when the error box itself fails.
   }

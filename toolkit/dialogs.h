@@ -28,6 +28,8 @@ TModalResult AskWarning(const QString& text);
 // The application's default handler: the error box with the text of the
 // exception (read as UTF-8 when it is valid UTF-8, else as code page 1250).
 void ShowException(const std::exception& error) noexcept;
+// The text that the error box shows for an exception.
+QString ExceptionText(const std::exception& error);
 void ShowUnknownException() noexcept;
 
 template <class F>

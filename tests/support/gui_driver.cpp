@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
@@ -138,6 +139,16 @@ void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
 
 void PressCtrlJ(QWidget* window) {
   PressKey(window, Qt::Key_J, Qt::ControlModifier);
+}
+
+void TypeText(QWidget* control, const QString& text) {
+  for (const QChar c : text) {
+    const int key = c == QLatin1Char('\n') ? Qt::Key_Return : Qt::Key_unknown;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(control, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(control, &release);
+  }
 }
 
 void PlatformClose(QWidget* window) {

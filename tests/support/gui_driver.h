@@ -78,6 +78,9 @@ void Click(QWidget* window, const QString& childName);
 // A key pressed and released on the window (through the window system's path).
 void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void PressCtrlJ(QWidget* window);
+// Text typed into a control character by character, any characters (also
+// those that have no key of their own, such as Czech letters); "\n" is Return.
+void TypeText(QWidget* control, const QString& text);
 // The window manager's close command (close box, Alt+F4).
 void PlatformClose(QWidget* window);
 

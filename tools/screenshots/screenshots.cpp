@@ -1,10 +1,14 @@
 // Renders every window of the programs to one PNG each, named after the
 // window's global instance, under Qt's offscreen platform:
-//   screenshots <folder>
+//   screenshots <folder> [<result file>]
 // A window is added to the list below with one line: its name and the step
-// that prepares and returns it.
+// that prepares and returns it. Given a result file, it renders that
+// respondent's results screen as well: each panel in front, and the scores
+// panel with the hexagon and with the profile graph.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
@@ -22,7 +26,9 @@
 #include "input.h"
 #include "intro.h"
 #include "main.h"
+#include "notes.h"
 #include "options.h"
+#include "outro.h"
 #include "print.h"
 #include "rdone.h"
 #include "rfinish.h"
@@ -64,13 +70,60 @@ bool Save(QWidget* window, const QString& path) {
   return saved;
 }
 
+// The results screen of the record in `resultFile`, one picture per view.
+int ShootResults(const QDir& outFolder, const QString& resultFile) {
+  TResultRecord R{};
+  try {
+    LoadResultFile(R, QFile::encodeName(resultFile).toStdString());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "cannot read %s: %s\n", qPrintable(resultFile), error.what());
+    return 1;
+  }
+  if (!IsScorableSheet(R)) {
+    std::fprintf(stderr, "the answers in %s cannot be evaluated\n", qPrintable(resultFile));
+    return 1;
+  }
+  LoadNotes(*OutroForm->NoteMemo, R);
+  OutroForm->ResultRecord = R;
+  OutroForm->graphComboBox->setCurrentIndex(0);
+  OutroForm->show();
+  const struct {
+    const char* Name;
+    std::function<void()> Prepare;
+  } views[] = {
+      {"OutroForm-scores-hexagon", [] { OutroForm->skorbuttonimageClick(); }},
+      {"OutroForm-scores-profile",
+       [] {
+         OutroForm->graphComboBox->setCurrentIndex(1);
+         OutroForm->DrawScoreView();
+       }},
+      {"OutroForm-professions", [] { OutroForm->profesebuttonimageClick(); }},
+      {"OutroForm-code", [] { OutroForm->kodbuttonimageClick(); }},
+      {"OutroForm-notes", [] { OutroForm->notebuttonimageClick(); }},
+  };
+  int failures = 0;
+  for (const auto& view : views) {
+    view.Prepare();
+    QApplication::processEvents();
+    const QString path = outFolder.filePath(QString::fromLatin1(view.Name) + QStringLiteral(".png"));
+    if (OutroForm->grab().save(path, "PNG")) {
+      std::printf("%s\n", qPrintable(path));
+    } else {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      ++failures;
+    }
+  }
+  OutroForm->hide();
+  return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: screenshots <folder>\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: screenshots <folder> [<result file>]\n");
     return 2;
   }
   const QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -80,6 +133,7 @@ int main(int argc, char** argv) {
   }
   // The main window starts up in a scratch folder, so no database lands where the tool was run.
   const QDir outFolder(folder.absolutePath());
+  const QString resultFile = argc == 3 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
   QTemporaryDir scratch;
   QDir::setCurrent(scratch.path());
   InitFrameworkTables();
@@ -138,6 +192,7 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
+  if (!resultFile.isEmpty()) failures += ShootResults(outFolder, resultFile);
   FreeForms();
   return failures == 0 ? 0 : 1;
 }

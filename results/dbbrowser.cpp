@@ -12,6 +12,7 @@
 #include "dialogs.h"
 #include "info.h"
 #include "notes.h"
+#include "outro.h"
 #include "textcodec.h"
 
 TDatabaseForm* DatabaseForm = nullptr;
@@ -56,16 +57,11 @@ bool SameRecord(const TResultRecord& R, std::int32_t id, std::uint16_t keyExtra,
 
 }  // namespace
 
+std::function<bool(TResultRecord& R)> ResultsScreen = ShowRecordResults;
+
 void ShowStoredResults(TResultRecord& R) {
-  if (!ResultsScreen) throw std::logic_error("Obrazovka s výsledky není k dispozici.");
-  const TResultsScreen screen = ResultsScreen();
   const TBackdrop backdrop;  // hidden again on every way out, an error included
-  LoadNotes(*screen.NoteMemo, R);
-  *screen.Record = R;
-  screen.ShowModal();
-  R = *screen.Record;
-  StoreNotes(*screen.NoteMemo, R);
-  UpdateRecord(R);
+  if (ResultsScreen(R)) UpdateRecord(R);
 }
 
 TDatabaseForm::TDatabaseForm() {

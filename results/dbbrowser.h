@@ -21,16 +21,11 @@ struct TRecordSortKey {
   double TestDate;
 };
 
-// The results screen as the browser uses it: the record it shows, its notes
-// memo, and showing it modally until the counsellor closes it.
-struct TResultsScreen {
-  TResultRecord* Record;
-  QPlainTextEdit* NoteMemo;
-  std::function<void()> ShowModal;
-};
-
-// The results screen of the program, asked for each time a record is opened.
-extern std::function<TResultsScreen()> ResultsScreen;
+// Opens R in the results screen and, when the screen closes, puts the
+// screen's record with the memo's notes into R; false when the screen refused
+// the record (nothing to store). The program's results screen unless a test
+// puts a stand-in here.
+extern std::function<bool(TResultRecord& R)> ResultsScreen;
 
 // Shows R with its notes in the results screen over the backdrop (the desktop
 // stays unlocked) and, when the screen closes, stores the record the screen

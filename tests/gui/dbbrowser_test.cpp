@@ -76,15 +76,18 @@ struct TStandInScreen {
   QPlainTextEdit NoteMemo;
   std::function<void()> WhileShown;
   int Shown = 0;
-  std::function<TResultsScreen()> program = ResultsScreen;
+  std::function<bool(TResultRecord&)> program = ResultsScreen;
 
   TStandInScreen() {
     LimitNotes(NoteMemo);
-    ResultsScreen = [this] {
-      return TResultsScreen{&Record, &NoteMemo, [this] {
-                              ++Shown;
-                              if (WhileShown) WhileShown();
-                            }};
+    ResultsScreen = [this](TResultRecord& R) {
+      LoadNotes(NoteMemo, R);
+      Record = R;
+      ++Shown;
+      if (WhileShown) WhileShown();
+      R = Record;
+      StoreNotes(NoteMemo, R);
+      return true;
     };
   }
   ~TStandInScreen() { ResultsScreen = program; }

@@ -282,12 +282,12 @@ TEST_F(WholeRun, DatabaseThatCannotBeWrittenLeavesTheRecordToAResultFile) {
          error = BoxText(w);
          PressBoxButton(w, QMessageBox::Ok);
        },
-       ChooseFile(QStringLiteral("ResultSaveDialog"), QString(), &proposed),
+       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QString(), &proposed),
        [](QWidget* w) {
          EXPECT_EQ(BoxText(w), QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"));
          PressBoxButton(w, QMessageBox::No);
        },
-       ChooseFile(QStringLiteral("ResultSaveDialog"), kept)});
+       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), kept)});
 
   EXPECT_TRUE(error.startsWith(QStringLiteral("Výsledky se nepodařilo uložit do databáze: "))) << error.toStdString();
   EXPECT_EQ(proposed, dir_.path() + QStringLiteral("/vysledky_Jan_Nov_k_") +

@@ -1,16 +1,20 @@
 // Renders every window of the programs to one PNG each, named after the
 // window's global instance, under Qt's offscreen platform:
-//   screenshots <folder> [<result file>]
+//   screenshots <folder> [<result file> [<score kind 0..3>]]
 // A window is added to the list below with one line: its name and the step
 // that prepares and returns it. Given a result file, it renders that
 // respondent's results screen as well: each panel in front, and the scores
-// panel with the hexagon and with the profile graph.
+// panel with the hexagon and with the profile graph, in the score kind given
+// (percentiles when none is), and writes the respondent's printed reports
+// (report-full.pdf, report-simple.pdf) and Word document (report.doc) through
+// the same paths as the print dialog.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "Fail.h"
@@ -31,10 +35,12 @@
 #include "outro.h"
 #include "print.h"
 #include "rdone.h"
+#include "report_print.h"
 #include "rfinish.h"
 #include "test.h"
 #include "testrun.h"
 #include "textcodec.h"
+#include "word_export.h"
 
 namespace {
 
@@ -71,7 +77,7 @@ bool Save(QWidget* window, const QString& path) {
 }
 
 // The results screen of the record in `resultFile`, one picture per view.
-int ShootResults(const QDir& outFolder, const QString& resultFile) {
+int ShootResults(const QDir& outFolder, const QString& resultFile, TScoreKind kind) {
   TResultRecord R{};
   try {
     LoadResultFile(R, QFile::encodeName(resultFile).toStdString());
@@ -87,6 +93,8 @@ int ShootResults(const QDir& outFolder, const QString& resultFile) {
   OutroForm->ResultRecord = R;
   OutroForm->graphComboBox->setCurrentIndex(0);
   OutroForm->show();
+  OutroForm->SkorComboBox->setCurrentIndex(kind);
+  OutroForm->ScoreKind = kind;
   const struct {
     const char* Name;
     std::function<void()> Prepare;
@@ -113,7 +121,26 @@ int ShootResults(const QDir& outFolder, const QString& resultFile) {
       ++failures;
     }
   }
+
+  // The reports as the print button hands them over: the hexagon, the notes,
+  // and raw scores printed as Z-scores.
+  OutroForm->graphComboBox->setCurrentIndex(0);
+  OutroForm->DrawScoreView();
+  PrintForm->ShowHexagon = true;
+  PrintForm->NoteLines = NoteLinesOf(*OutroForm->NoteMemo);
+  PrintForm->ScoreKind = kind == skRawScore ? skZScore : kind;
   OutroForm->hide();
+  try {
+    WriteReportPdfs(*PrintForm, PrintForm->topheader->Picture(), outFolder.absolutePath());
+    std::printf("%s\n%s\n", qPrintable(outFolder.filePath(QStringLiteral("report-full.pdf"))),
+                qPrintable(outFolder.filePath(QStringLiteral("report-simple.pdf"))));
+    const QString doc = outFolder.filePath(QStringLiteral("report.doc"));
+    ExportReportToWord(*PrintForm, QFile::encodeName(doc).toStdString());
+    std::printf("%s\n", qPrintable(doc));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    ++failures;
+  }
   return failures;
 }
 
@@ -122,8 +149,9 @@ int ShootResults(const QDir& outFolder, const QString& resultFile) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: screenshots <folder> [<result file>]\n");
+  const int kind = argc == 4 ? std::atoi(argv[3]) : 0;
+  if (argc < 2 || argc > 4 || kind < skPercentile || kind > skRawScore) {
+    std::fprintf(stderr, "usage: screenshots <folder> [<result file> [<score kind 0..3>]]\n");
     return 2;
   }
   const QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -133,7 +161,7 @@ int main(int argc, char** argv) {
   }
   // The main window starts up in a scratch folder, so no database lands where the tool was run.
   const QDir outFolder(folder.absolutePath());
-  const QString resultFile = argc == 3 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
+  const QString resultFile = argc >= 3 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
   QTemporaryDir scratch;
   QDir::setCurrent(scratch.path());
   InitFrameworkTables();
@@ -192,7 +220,7 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
-  if (!resultFile.isEmpty()) failures += ShootResults(outFolder, resultFile);
+  if (!resultFile.isEmpty()) failures += ShootResults(outFolder, resultFile, static_cast<TScoreKind>(kind));
   FreeForms();
   return failures == 0 ? 0 : 1;
 }

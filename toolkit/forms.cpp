@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -30,7 +31,23 @@ TForm::TForm(QWidget* parent) : QDialog(parent) {}
 TModalResult TForm::ShowModal() {
   if (isVisible()) throw std::logic_error("Cannot make a visible window modal");
   modalResult_ = mrNone;
+  // The window belongs to the one the user is working in: the window manager
+  // keeps it above that one, and above a window kept on top (the full-screen
+  // results screen) it is kept on top itself for this showing, so that it
+  // never opens hidden behind it.
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner) owner = QApplication::activeWindow();
+  if (owner == this) owner = nullptr;
+  const bool ownStayOnTop = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  const bool keepOnTop = owner && !ownStayOnTop && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  if (keepOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if (owner) {
+    winId();
+    if (windowHandle() && owner->windowHandle()) windowHandle()->setTransientParent(owner->windowHandle());
+  }
   exec();
+  if (keepOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  if (windowHandle()) windowHandle()->setTransientParent(nullptr);
   return modalResult_;
 }
 

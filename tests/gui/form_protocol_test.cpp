@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWindow>
 #include <stdexcept>
 
 #include "controls.h"
@@ -173,4 +174,24 @@ TEST_F(FormProtocol, MessageBoxesOfFourKinds) {
   EXPECT_EQ(AskWarning(QStringLiteral("?")), mrNo);
   EXPECT_TRUE(answers.Done());
   EXPECT_EQ(text, QString::fromUtf8("Záloha databáze byla úspěšně vytvořena."));
+}
+
+TEST_F(FormProtocol, AWindowOpenedFromOneKeptOnTopIsKeptAboveIt) {
+  TProbeForm screen;
+  screen.SetStayOnTop(true);
+  TProbeForm dialog;
+  dialog.setObjectName(QStringLiteral("Dialog"));
+  TModalAnswers answers({[&](QWidget*) { dialog.ShowModal(); },
+                         [&](QWidget* w) {
+                           EXPECT_EQ(w, &dialog);
+                           EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                           EXPECT_EQ(dialog.windowHandle()->transientParent(), screen.windowHandle());
+                           PlatformClose(&dialog);
+                         },
+                         [&](QWidget* w) { PlatformClose(w); }});
+  screen.ShowModal();
+  EXPECT_TRUE(answers.Done());
+  // Only for that showing: on its own the dialog is an ordinary window again.
+  EXPECT_FALSE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(dialog.windowHandle()->transientParent(), nullptr);
 }

@@ -16,16 +16,6 @@ const QColor GridGrey(170, 170, 170);
 const QColor TickGrey(119, 119, 119);
 const QColor BandGrey(102, 102, 102);
 
-QString Letter(int s) {
-  return QString(QLatin1Char(ScaleLetters[s]));
-}
-
-QPoint Vertex(int cx, int cy, int k, double radius) {
-  int dx, dy;
-  HexagonVertex(k, radius, dx, dy);
-  return QPoint(cx + dx, cy + dy);
-}
-
 void Line(TCanvas& canvas, QPoint from, QPoint to) {
   canvas.MoveTo(from.x(), from.y());
   canvas.LineTo(to.x(), to.y());
@@ -35,7 +25,8 @@ void DrawHexagon(TCanvas& canvas, int cx, int cy, int top, const double (&scores
                  const long double (&lo)[ScaleCount], const long double (&hi)[ScaleCount]) {
   canvas.SetPenWidth(1);
   canvas.SetPenColor(RingGrey);
-  for (int k = 0; k < 3; ++k) Line(canvas, Vertex(cx, cy, k + 3, OuterRadius), Vertex(cx, cy, k, OuterRadius));
+  for (int k = 0; k < 3; ++k)
+    Line(canvas, HexagonPoint(cx, cy, k + 3, OuterRadius), HexagonPoint(cx, cy, k, OuterRadius));
   for (int k = 1; k <= top / 10; ++k) DrawHexagonRing(canvas, cx, cy, ValueRadius(10 * k, OuterRadius, top));
 
   canvas.SetFontColor(RingGrey);
@@ -53,8 +44,9 @@ void DrawHexagon(TCanvas& canvas, int cx, int cy, int top, const double (&scores
   canvas.SetFontSize(9);
   canvas.SetFontStyle(fsBold);
   for (int s = 0; s < ScaleCount; ++s) {
-    const QPoint at = Vertex(cx, cy, s, 213.5);
-    canvas.TextOut(at.x() - canvas.TextWidth(Letter(s)) / 2, at.y() - canvas.TextHeight(Letter(s)) / 2, Letter(s));
+    const QPoint at = HexagonPoint(cx, cy, s, 213.5);
+    canvas.TextOut(at.x() - canvas.TextWidth(ScaleLetter(s)) / 2, at.y() - canvas.TextHeight(ScaleLetter(s)) / 2,
+                   ScaleLetter(s));
   }
 
   long double values[ScaleCount];
@@ -82,7 +74,7 @@ void DrawProfile(TCanvas& canvas, int cx, int cy, int bottom, int top, const dou
   canvas.SetPenWidth(1);
   canvas.SetPenColor(GridGrey);
   for (int s = 0; s < ScaleCount; ++s) {
-    canvas.TextOut(cx - 200, row(s), Letter(s));
+    canvas.TextOut(cx - 200, row(s), ScaleLetter(s));
     Line(canvas, QPoint(start, base(s)), QPoint(cx + 178, base(s)));
   }
 
@@ -153,11 +145,21 @@ void HexagonVertex(int K, double Radius, int& DX, int& DY) {
   DY = dy[k];
 }
 
+QPoint HexagonPoint(int CX, int CY, int K, double Radius) {
+  int dx, dy;
+  HexagonVertex(K, Radius, dx, dy);
+  return QPoint(CX + dx, CY + dy);
+}
+
+QString ScaleLetter(int K) {
+  return QString(QLatin1Char(ScaleLetters[K]));
+}
+
 void DrawHexagonRing(TCanvas& Canvas, int CX, int CY, double Radius) {
-  const QPoint start = Vertex(CX, CY, 5, Radius);
+  const QPoint start = HexagonPoint(CX, CY, 5, Radius);
   Canvas.MoveTo(start.x(), start.y());
   for (int k = 0; k < ScaleCount; ++k) {
-    const QPoint to = Vertex(CX, CY, k, Radius);
+    const QPoint to = HexagonPoint(CX, CY, k, Radius);
     Canvas.LineTo(to.x(), to.y());
   }
 }
@@ -167,10 +169,10 @@ double ValueRadius(long double Value, int Radius, int Top) {
 }
 
 void DrawValuePolygon(TCanvas& Canvas, int CX, int CY, const long double (&Values)[ScaleCount], int Radius, int Top) {
-  const QPoint start = Vertex(CX, CY, 5, ValueRadius(Values[5], Radius, Top));
+  const QPoint start = HexagonPoint(CX, CY, 5, ValueRadius(Values[5], Radius, Top));
   Canvas.MoveTo(start.x(), start.y());
   for (int s = 0; s < ScaleCount; ++s) {
-    const QPoint to = Vertex(CX, CY, s, ValueRadius(Values[s], Radius, Top));
+    const QPoint to = HexagonPoint(CX, CY, s, ValueRadius(Values[s], Radius, Top));
     Canvas.LineTo(to.x(), to.y());
   }
 }

@@ -8,6 +8,7 @@
 // Round in this chart is to the nearest integer with halves to the even
 // neighbour, computed in extended precision like every fraction of the
 // drawing.
+#include <QPoint>
 #include <QString>
 
 #include "canvas.h"
@@ -25,6 +26,10 @@ int RoundHalfEven(long double value);
 // half (r = 750 gives 649.5) is a half; each coordinate is rounded on its
 // own and a negative one is its rounded magnitude negated.
 void HexagonVertex(int K, double Radius, int& DX, int& DY);
+
+// Corner K of that hexagon around (CX, CY), and the letter of scale K.
+QPoint HexagonPoint(int CX, int CY, int K, double Radius);
+QString ScaleLetter(int K);
 
 // The closed outline of a hexagon of the given radius around (CX, CY) with
 // the current pen: from corner 5 through corners 0 .. 5.

@@ -12,16 +12,6 @@ const QColor BandGrey(192, 192, 192);
 const QColor TickGrey(119, 119, 119);
 constexpr int ThickPen = 20;
 
-QString Letter(int s) {
-  return QString(QLatin1Char(ScaleLetters[s]));
-}
-
-QPoint Vertex(int cx, int cy, int k, double radius) {
-  int dx, dy;
-  HexagonVertex(k, radius, dx, dy);
-  return QPoint(cx + dx, cy + dy);
-}
-
 void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
   canvas.MoveTo(x1, y1);
   canvas.LineTo(x2, y2);
@@ -48,7 +38,7 @@ struct TChartFrame {
 void DrawHexagon(TCanvas& canvas, const TChartFrame& f, const double (&scores)[ScaleCount]) {
   Pen(canvas, Black, 1);
   for (int k = 0; k < 3; ++k) {
-    const QPoint from = Vertex(f.cx, f.cy, k + 3, f.rad), to = Vertex(f.cx, f.cy, k, f.rad);
+    const QPoint from = HexagonPoint(f.cx, f.cy, k + 3, f.rad), to = HexagonPoint(f.cx, f.cy, k, f.rad);
     Line(canvas, from.x(), from.y(), to.x(), to.y());
   }
   const int rings = f.top / 10;
@@ -58,15 +48,16 @@ void DrawHexagon(TCanvas& canvas, const TChartFrame& f, const double (&scores)[S
   Font(canvas, Black, 3 * f.u / 4, fsNone);
   for (int d = 1; d <= rings; ++d) {
     const QString text = QString::number(10 * d);
-    const QPoint across = Vertex(f.cx, f.cy, 1, ValueRadius(10 * d - 5, f.rad, f.top));
-    const QPoint down = Vertex(f.cx, f.cy, 1, ValueRadius(10 * d - 1, f.rad, f.top));
+    const QPoint across = HexagonPoint(f.cx, f.cy, 1, ValueRadius(10 * d - 5, f.rad, f.top));
+    const QPoint down = HexagonPoint(f.cx, f.cy, 1, ValueRadius(10 * d - 1, f.rad, f.top));
     canvas.TextOut(across.x() - canvas.TextWidth(text) / 2, down.y(), text);
   }
 
   Font(canvas, Black, 5 * f.u / 3, fsBold);
   for (int s = 0; s < ScaleCount; ++s) {
-    const QPoint at = Vertex(f.cx, f.cy, s, 1.5 * f.u + f.rad);
-    canvas.TextOut(at.x() - canvas.TextWidth(Letter(s)) / 2, at.y() - canvas.TextHeight(Letter(s)) / 2, Letter(s));
+    const QPoint at = HexagonPoint(f.cx, f.cy, s, 1.5 * f.u + f.rad);
+    canvas.TextOut(at.x() - canvas.TextWidth(ScaleLetter(s)) / 2, at.y() - canvas.TextHeight(ScaleLetter(s)) / 2,
+                   ScaleLetter(s));
   }
 
   long double values[ScaleCount];
@@ -87,7 +78,7 @@ void DrawProfile(TCanvas& canvas, const TChartFrame& f, const double (&scores)[S
   Font(canvas, Black, f.u, fsBold);
   Pen(canvas, Black, 1);
   for (int s = 0; s < ScaleCount; ++s) {
-    canvas.TextOut(f.cx - f.rad, row(s), Letter(s));
+    canvas.TextOut(f.cx - f.rad, row(s), ScaleLetter(s));
     Line(canvas, f.cx - f.rad + 2 * f.u, base(s), f.cx + f.rad + 2 * f.u, base(s));
   }
 

@@ -58,19 +58,11 @@ QStringList ButtonTexts(QWidget* window) {
   return texts;
 }
 
-class DatabaseCommands : public GuiTest {
+class DatabaseCommands : public TMainFormTest {
  protected:
-  static void SetUpTestSuite() { StartMainFormOnce(); }
-
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    saved_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    TMainFormTest::SetUp();
     MainForm->FormCreate();
-  }
-  void TearDown() override {
-    QDir::setCurrent(saved_);
-    GuiTest::TearDown();
   }
 
   // Runs a menu command while `steps` answer its dialogs and boxes; all of them must be used.
@@ -84,9 +76,6 @@ class DatabaseCommands : public GuiTest {
   std::string File(const QString& name) const { return QFile::encodeName(Path(name)).toStdString(); }
   QString Path(const QString& name) const { return dir_.path() + QLatin1Char('/') + name; }
   QStringList Names() const { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
-
-  QTemporaryDir dir_;
-  QString saved_;
 };
 
 TEST_F(DatabaseCommands, DottedNamesGetTheirExtensionAndAreFoundAgain) {

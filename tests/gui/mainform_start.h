@@ -9,6 +9,7 @@
 
 #include "forms.h"
 #include "framework.h"
+#include "gui_driver.h"
 #include "main.h"
 #include "testrun.h"
 
@@ -22,3 +23,22 @@ inline void StartMainFormOnce() {
   CreateSmallForms();
   QDir::setCurrent(saved);
 }
+
+// A test of the main window's commands: the window started once, each test in
+// a temporary folder of its own as the current folder.
+class TMainFormTest : public GuiTest {
+ protected:
+  static void SetUpTestSuite() { StartMainFormOnce(); }
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    saved_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+  }
+  void TearDown() override {
+    QDir::setCurrent(saved_);
+    GuiTest::TearDown();
+  }
+
+  QTemporaryDir dir_;
+  QString saved_;
+};

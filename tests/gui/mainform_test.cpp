@@ -78,19 +78,11 @@ TModalAnswers::Step ChooseFile(const QString& name, const QString& path) {
   };
 }
 
-class MainFormTest : public GuiTest {
+class MainFormTest : public TMainFormTest {
  protected:
-  static void SetUpTestSuite() { StartMainFormOnce(); }
-
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    saved_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+    TMainFormTest::SetUp();
     path_ = dir_.path().toStdString();
-  }
-  void TearDown() override {
-    QDir::setCurrent(saved_);
-    GuiTest::TearDown();
   }
 
   // Runs a menu command while `steps` answer its dialogs and boxes; all of them must be used.
@@ -104,8 +96,6 @@ class MainFormTest : public GuiTest {
   std::string File(const std::string& name) const { return path_ + "/" + name; }
   QString QFile(const std::string& name) const { return QString::fromStdString(File(name)); }
 
-  QTemporaryDir dir_;
-  QString saved_;
   std::string path_;
 };
 

@@ -149,10 +149,7 @@ void TMainForm::FormCreate() {
   });
 
   SeedFromClock();
-  InitItems();
-  InitProfessions();
-  InitPages();
-  InitNorms();
+  InitContentTables();
 
   // An empty database when there is none; a failure shows with the first database command.
   if (!FileExists(DatabaseFileName)) {
@@ -222,20 +219,9 @@ void TMainForm::NewTestMenuItemClick() {
 
 void TMainForm::KeepResultFile(const TResultRecord& R) {
   ResultSaveDialog.InitialDir = WorkDir.empty() ? QStringLiteral("/") : QFile::decodeName(WorkDir.c_str());
-  const QString proposed = QFile::decodeName(BuildResultFileName(R, Now()).c_str());
-  for (;;) {
-    ResultSaveDialog.FileName = proposed;
-    if (ResultSaveDialog.Execute(this)) {
-      try {
-        SaveResultFile(R, LocalPath(ResultSaveDialog.FileName));
-        return;
-      } catch (const std::exception& error) {
-        ShowException(error);
-        continue;
-      }
-    }
-    if (AskConfirmation(QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?")) == mrYes) return;
-  }
+  SaveResultFileAsked(ResultSaveDialog, this, R, QFile::decodeName(BuildResultFileName(R, Now()).c_str()),
+                      QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"),
+                      [](const std::exception& error, const QString&) { ShowException(error); });
 }
 
 void TMainForm::DatabaseMenuItemClick() {

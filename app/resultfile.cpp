@@ -1,6 +1,10 @@
 #include "resultfile.h"
 
+#include <QFile>
+
 #include "datetime.h"
+#include "dialogs.h"
+#include "filedialog.h"
 #include "recordfile.h"
 #include "wholefile.h"
 
@@ -21,4 +25,22 @@ void SaveResultFile(TResultRecord R, const std::string& FileName) {
     file.Write(&R);
     file.Close();
   });
+}
+
+bool SaveResultFileAsked(
+    TFileDialog& dialog, QWidget* parent, const TResultRecord& R, const QString& proposed, const QString& quitQuestion,
+    const std::function<void(const std::exception& error, const QString& fileName)>& reportFailure) {
+  for (;;) {
+    dialog.FileName = proposed;
+    if (!dialog.Execute(parent)) {
+      if (AskConfirmation(quitQuestion) == mrYes) return false;
+      continue;
+    }
+    try {
+      SaveResultFile(R, QFile::encodeName(dialog.FileName).toStdString());
+      return true;
+    } catch (const std::exception& error) {
+      reportFailure(error, dialog.FileName);
+    }
+  }
 }

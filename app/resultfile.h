@@ -1,6 +1,9 @@
 #pragma once
 // The result file that carries one respondent from a test run on another
 // computer to the counsellor's database: its proposed name and its writer.
+#include <QString>
+#include <exception>
+#include <functional>
 #include <string>
 
 #include "framework.h"
@@ -15,3 +18,15 @@ std::string BuildResultFileName(const TResultRecord& R, double date);
 // is written whole: a failure leaves no partial file and an existing file of
 // that name as it was. A failed file step throws EInOutError.
 void SaveResultFile(TResultRecord R, const std::string& FileName);
+
+class TFileDialog;
+class QWidget;
+
+// Asks with `dialog` where to keep R's result file, proposing `proposed`, and
+// writes it there. A failed write is reported by `reportFailure` (with the
+// chosen name) and the dialog comes again, so the answers are never lost;
+// cancelling the dialog asks `quitQuestion`, and only Yes gives up. Returns
+// whether the file was written.
+bool SaveResultFileAsked(
+    TFileDialog& dialog, QWidget* parent, const TResultRecord& R, const QString& proposed, const QString& quitQuestion,
+    const std::function<void(const std::exception& error, const QString& fileName)>& reportFailure);

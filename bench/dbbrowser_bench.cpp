@@ -137,10 +137,7 @@ int main(int argc, char** argv) {
   InitFrameworkTables();
   QTemporaryDir dir;
   DatabaseFileName = dir.filePath(QStringLiteral("zovi.db")).toStdString();
-  InitItems();
-  InitProfessions();
-  InitPages();
-  InitNorms();
+  InitContentTables();
   WriteDatabase(DatabaseFileName);  // scored with the item table
   CreateTestRunForms();
   CreateForm(DatabaseForm);

@@ -37,10 +37,7 @@ void CreateWindows() {
   App();
   if (OutroForm) return;
   InitFrameworkTables();
-  InitItems();
-  InitProfessions();
-  InitPages();
-  InitNorms();
+  InitContentTables();
   CreateTestRunForms();
   CreateForm(PrintForm);
   CreateForm(OutroForm);

@@ -1,75 +1,39 @@
 // Start-up of the remote program up to the first splash page painted: the
 // engine's tables, the application, every window with its decoded pictures,
-// the main window shown, and the run's first page on the screen. Start-up
-// happens once per process, so it is measured once and reported as counters
-// (milliseconds); the benchmark's own time is the whole start-up.
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
+// the main window shown, and the run's first page on the screen.
 #include <QKeyEvent>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include "forms.h"
-#include "framework.h"
 #include "intro.h"
 #include "paint_watcher.h"
 #include "rmain.h"
+#include "startup_timing.h"
 
 namespace {
 
 void BM_RemoteStartUpToFirstSplashPage(benchmark::State& state) {
-  QTemporaryDir dir;
-  QDir::setCurrent(dir.path());
-  static int argc = 1;
-  static char name[] = "zovirem";
-  static char* argv[] = {name, nullptr};
-  for (auto _ : state) {
-    QElapsedTimer total, step;
-    total.start();
-    step.start();
-    InitFrameworkTables();
-    const double tables = step.nsecsElapsed() / 1e6;
-    step.restart();
-    QApplication app(argc, argv);
-    const double application = step.nsecsElapsed() / 1e6;
-    step.restart();
-    CreateZoviremForms();
-    const double windows = step.nsecsElapsed() / 1e6;
-    step.restart();
-
-    PaintWatcher watcher;  // on the first splash page
-    IntroForm->Image2->installEventFilter(&watcher);
-    double paint = 0, all = 0;
-    // Once the page is painted, the counsellor's Ctrl+J ends the picture pages
-    // and the personal data, which ends the run and the program.
-    QTimer ctrlJ;
-    QObject::connect(&ctrlJ, &QTimer::timeout, [&] {
-      if (!watcher.painted) return;
-      if (all == 0) {
-        paint = step.nsecsElapsed() / 1e6;
-        all = total.nsecsElapsed() / 1e6;
-      }
-      if (QWidget* modal = QApplication::activeModalWidget()) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_J, Qt::ControlModifier);
-        QApplication::sendEvent(modal->focusWidget() ? modal->focusWidget() : modal, &press);
-      }
-    });
-    ctrlJ.start(0);
-    RemoteMainForm->show();
-    QApplication::exec();
-    IntroForm->Image2->removeEventFilter(&watcher);
-
-    state.SetIterationTime(all / 1000.0);
-    state.counters["tables_ms"] = tables;
-    state.counters["application_ms"] = application;
-    state.counters["windows_ms"] = windows;
-    state.counters["first_splash_paint_ms"] = paint;
-    state.counters["total_ms"] = all;
-    FreeForms();
-  }
+  TimeStartUp(
+      state, "zovirem", CreateZoviremForms,
+      [](const std::function<void()>& painted) {
+        PaintWatcher watcher;  // on the first splash page
+        IntroForm->Image2->installEventFilter(&watcher);
+        // Once the page is painted, the counsellor's Ctrl+J ends the picture
+        // pages and the personal data, which ends the run and the program.
+        QTimer ctrlJ;
+        QObject::connect(&ctrlJ, &QTimer::timeout, [&] {
+          if (!watcher.painted) return;
+          painted();
+          if (QWidget* modal = QApplication::activeModalWidget()) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_J, Qt::ControlModifier);
+            QApplication::sendEvent(modal->focusWidget() ? modal->focusWidget() : modal, &press);
+          }
+        });
+        ctrlJ.start(0);
+        RemoteMainForm->show();
+        QApplication::exec();
+        IntroForm->Image2->removeEventFilter(&watcher);
+      },
+      "first_splash_paint_ms");
 }
 BENCHMARK(BM_RemoteStartUpToFirstSplashPage)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,9 @@
 
 #include "cp1250.h"
 #include "framework_content.h"
+#include "framework_items.h"
+#include "framework_norms.h"
+#include "framework_professions.h"
 #include "framework_record.h"
 
 double CritFine[ScaleCount][ScaleCount];
@@ -88,6 +91,18 @@ int ScaleIndexOfLetter(char letter) {
   return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
+std::vector<int> ScalesOfCodeText(std::string_view codeText) {
+  std::vector<int> scales;
+  bool named[ScaleCount] = {};
+  for (const char c : codeText) {
+    const std::size_t s = ScaleLetters.find(c);
+    if (s == std::string_view::npos || named[s]) continue;
+    named[s] = true;
+    scales.push_back(static_cast<int>(s));
+  }
+  return scales;
+}
+
 const std::string& EducationText(TEducation value) {
   static const auto texts = Cp1250Texts<7>({
       "Základní škola",
@@ -113,4 +128,11 @@ const std::string& LevelText(std::uint8_t value) {
       "VOŠ, VŠ",
   });
   return LookupText(texts, value);
+}
+
+void InitContentTables() {
+  InitItems();
+  InitProfessions();
+  InitPages();
+  InitNorms();
 }

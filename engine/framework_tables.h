@@ -4,6 +4,7 @@
 // stored byte codes into their Czech texts. All strings are code page 1250.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework_types.h"
 
@@ -23,8 +24,17 @@ extern std::string CodeTexts[ScaleCount][3];
 // to "zovi.db" in the current directory.
 void InitFrameworkTables();
 
+// The tables the main program builds at start-up from the test's content, in
+// this order: the items, the profession catalogue, the pages, the norms.
+void InitContentTables();
+
 // The scale of a code letter, upper or lower case (R 0 .. C 5); -1 for any other character.
 int ScaleIndexOfLetter(char letter);
+
+// The scales that a code text names (its capital letters R I A S E C; the "/"
+// between codes and anything else skipped), each once, in the order of their
+// first letter.
+std::vector<int> ScalesOfCodeText(std::string_view codeText);
 
 // The Czech texts of the stored byte codes; "???" for a value outside the list.
 // The texts live as long as the program.

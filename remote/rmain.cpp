@@ -110,22 +110,14 @@ void TRemoteMainForm::RemoteRun() {
 }
 
 void TRemoteMainForm::SaveLoop(const TResultRecord& R, const std::string& name) {
-  for (;;) {
-    SaveDialog.FileName = QString::fromStdString(name);
-    if (!SaveDialog.Execute(this)) {
-      if (AskConfirmation(QStringLiteral("Opravdu chcete program ukončit BEZ ULOŽENÍ výsledků?")) == mrYes) return;
-      continue;
-    }
-    const QString chosen = SaveDialog.FileName;
-    try {
-      SaveResultFile(R, QFile::encodeName(chosen).toStdString());
-    } catch (const std::exception& error) {
-      ShowError(QStringLiteral("Výsledky se nepodařilo uložit do souboru ") + chosen + QStringLiteral(": ") +
-                SaveFailureCause(error) + QStringLiteral(".\nZvolte prosím jiné místo."));
-      continue;
-    }
-    ShowInformation(QStringLiteral("Výsledky byly uloženy do souboru ") + chosen);
-    RemoteDoneForm->ShowModal();
-    return;
-  }
+  const bool saved = SaveResultFileAsked(SaveDialog, this, R, QString::fromStdString(name),
+                                         QStringLiteral("Opravdu chcete program ukončit BEZ ULOŽENÍ výsledků?"),
+                                         [](const std::exception& error, const QString& fileName) {
+                                           ShowError(QStringLiteral("Výsledky se nepodařilo uložit do souboru ") +
+                                                     fileName + QStringLiteral(": ") + SaveFailureCause(error) +
+                                                     QStringLiteral(".\nZvolte prosím jiné místo."));
+                                         });
+  if (!saved) return;
+  ShowInformation(QStringLiteral("Výsledky byly uloženy do souboru ") + SaveDialog.FileName);
+  RemoteDoneForm->ShowModal();
 }

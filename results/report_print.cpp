@@ -225,11 +225,9 @@ void TReportLayout::ExplainScale(int s) {
 
 // The scales of the code, each once, in the order of their first letter.
 void TReportLayout::ExplainCode(bool (&marked)[ScaleCount]) {
-  for (const char c : fields_.CodeText) {
-    const auto letter = ScaleLetters.find(c);
-    if (letter == std::string_view::npos || marked[letter]) continue;
-    marked[letter] = true;
-    ExplainScale(static_cast<int>(letter));
+  for (const int s : ScalesOfCodeText(fields_.CodeText)) {
+    marked[s] = true;
+    ExplainScale(s);
   }
 }
 
@@ -343,7 +341,7 @@ int TReportLayout::Simplified() {
   SetHeight(ph_ / 90);
   QStringList scores;
   for (int s = 0; s < ScaleCount; ++s)
-    scores << QString(QLatin1Char(ScaleLetters[s])) + QLatin1Char('=') + FormatReportScore(fields_.Scores[s]);
+    scores << ScaleLetter(s) + QLatin1Char('=') + FormatReportScore(fields_.Scores[s]);
   PrintWrappedText(KindName(kind) + QStringLiteral(": ") + scores.join(QStringLiteral(", ")));
   y_ += Lines(1.2L);
   bool marked[ScaleCount] = {};

@@ -136,10 +136,7 @@ void WriteReportDocument(const TPrintFields& f, TWordDocument& doc) {
   w.Write(QStringLiteral("Vysvětlení kódu"));
   // The code's letters first, in order of first occurrence; then the other scales.
   bool explained[ScaleCount] = {};
-  for (const char letter : f.CodeText) {
-    if (ScaleLetters.find(letter) == std::string_view::npos) continue;  // "/" and anything but R I A S E C
-    const int s = ScaleIndexOfLetter(letter);
-    if (explained[s]) continue;
+  for (const int s : ScalesOfCodeText(f.CodeText)) {
     explained[s] = true;
     w.Break();
     w.Size(12);

@@ -65,10 +65,7 @@ class OutroScreen : public GuiTest {
  protected:
   static void SetUpTestSuite() {
     InitFrameworkTables();
-    InitItems();
-    InitProfessions();
-    InitPages();
-    InitNorms();
+    InitContentTables();
     if (!PrintForm) CreateForm(PrintForm);
     if (!OutroForm) CreateForm(OutroForm);
   }

@@ -113,10 +113,7 @@ class WholeRun : public GuiTest {
  protected:
   static void SetUpTestSuite() {
     InitFrameworkTables();
-    InitItems();
-    InitProfessions();
-    InitPages();
-    InitNorms();
+    InitContentTables();
     if (!TestForm) CreateTestRunForms();
     if (!PrintForm) CreateForm(PrintForm);
     if (!OutroForm) CreateForm(OutroForm);

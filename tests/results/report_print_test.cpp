@@ -15,6 +15,7 @@
 #include "canvas_recording.h"
 #include "cp1250.h"
 #include "gui_driver.h"
+#include "pdf_pages.h"
 #include "print.h"
 #include "printer.h"
 
@@ -258,17 +259,6 @@ TEST(ReportPrint, NoTextIsLost) {
 }
 
 namespace {
-
-// The text of each page of a PDF file, as pdftotext reads it.
-QStringList PdfPages(const QString& file) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-  if (!process.waitForFinished(20000) || process.exitCode() != 0) return {QStringLiteral("pdftotext failed")};
-  QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
-  if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
-  for (QString& page : pages) page = page.simplified();
-  return pages;
-}
 
 // Whether the texts stand on the page in this order.
 ::testing::AssertionResult InOrder(const QString& page, const QStringList& texts) {

@@ -12,22 +12,12 @@
 #include <QTemporaryDir>
 
 #include "gui_driver.h"
+#include "pdf_pages.h"
 
 namespace {
 
 TPrinterSource Fixed(QStringList names, QString defaultName) {
   return TPrinterSource{[names] { return names; }, [defaultName] { return defaultName; }};
-}
-
-// The text of each page of a PDF file, as pdftotext reads it.
-QStringList PdfPages(const QString& file) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-  if (!process.waitForFinished(20000) || process.exitCode() != 0) return {QStringLiteral("pdftotext failed")};
-  QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\f'));
-  if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
-  for (QString& page : pages) page = page.simplified();
-  return pages;
 }
 
 // A folder that takes no new file, root included (the immutable attribute);

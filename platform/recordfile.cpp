@@ -86,7 +86,9 @@ TRecordFile::TRecordFile(const std::string& fileName, TRecordFileMode mode, std:
     : recordSize_(recordSize) {
   if (recordSize == 0) throw std::invalid_argument("record size 0");
   if (fileName.empty() || fileName.find('\0') != std::string::npos) throw EInOutError(ecInvalidFilename);
-  int flags = O_CLOEXEC;
+  // Not blocking: opening a pipe for reading would wait for a writer for ever.
+  // Only a plain file is taken (below), so the flag is cleared again at once.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   switch (mode) {
     case TRecordFileMode::ReadWrite:
       flags |= O_RDWR;
@@ -101,17 +103,19 @@ TRecordFile::TRecordFile(const std::string& fileName, TRecordFileMode mode, std:
   do fd_ = ::open(fileName.c_str(), flags, 0666);
   while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0) RaiseOsError(errno);
-  // A directory opens read-only on Linux, but it is no record file.
+  // A directory opens read-only on Linux, but it is no record file; nor is a
+  // pipe, a socket or a device, whose reads would wait or never end.
+  const auto refuse = [this](const EInOutError& error) {
+    ::close(fd_);
+    fd_ = -1;
+    throw error;
+  };
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
-    const int err = errno;
-    ::close(fd_);
-    RaiseOsError(err);
-  }
-  if (S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    RaiseOsError(EISDIR);
-  }
+  if (::fstat(fd_, &st) != 0) refuse(EInOutError(InOutErrorCode(errno)));
+  if (S_ISDIR(st.st_mode)) refuse(EInOutError(InOutErrorCode(EISDIR)));
+  if (!S_ISREG(st.st_mode)) refuse(EInOutError(ecAccessDenied));
+  const int status = ::fcntl(fd_, F_GETFL);
+  if (status < 0 || ::fcntl(fd_, F_SETFL, status & ~O_NONBLOCK) != 0) refuse(EInOutError(InOutErrorCode(errno)));
 }
 
 TRecordFile::~TRecordFile() {

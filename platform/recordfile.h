@@ -38,7 +38,9 @@ enum class TRecordFileMode {
 };
 
 // One open record file. The file is closed when the object goes; Close()
-// closes it with the close checked.
+// closes it with the close checked. Only a plain file is opened: a folder is
+// refused with the system's error, a pipe, socket or device with code 5 at
+// once, without waiting for a writer or reading from it.
 class TRecordFile {
  public:
   TRecordFile(const std::string& fileName, TRecordFileMode mode, std::size_t recordSize);

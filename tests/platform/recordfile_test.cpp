@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <vector>
 
 #include "recordfile_testutil.h"
@@ -62,6 +64,11 @@ TEST(RecordFile, OpenFailuresOfRealFiles) {
   // Read-only for everyone, root included: fails only where it must be written.
   EXPECT_EQ(ErrorCodeOf(open(SystemReadOnlyFile, TRecordFileMode::ReadWrite)), 5);
   EXPECT_EQ(ErrorCodeOf(open(SystemReadOnlyFile, TRecordFileMode::ReadOnly)), -1);
+  // A pipe or a device is no record file: refused at once, never waited on.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  for (const std::string& name : {dir.File("pipe"), std::string("/dev/zero")})
+    for (auto mode : {TRecordFileMode::ReadOnly, TRecordFileMode::ReadWrite, TRecordFileMode::Create})
+      EXPECT_EQ(ErrorCodeOf(open(name, mode)), 5) << name;
   if (MakeUnwritable(dir.File("plain"))) {
     EXPECT_EQ(ErrorCodeOf(open(dir.File("plain"), TRecordFileMode::ReadWrite)), 5);
     EXPECT_EQ(ErrorCodeOf(open(dir.File("plain"), TRecordFileMode::ReadOnly)), -1);
@@ -113,8 +120,19 @@ TEST(RecordFile, ReadWriteCountAndShortTransfers) {
   // Creating replaces the old content; a full disk refuses the write.
   TRecordFile(name, TRecordFileMode::Create, 4).Close();
   EXPECT_EQ(ReadBytes(name), "");
-  TRecordFile full("/dev/full", TRecordFileMode::Create, 4);
-  EXPECT_EQ(ErrorCodeOf([&] { full.Write("abcd"); }), 101);
+  {
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = 6;  // no file may grow past 6 bytes: the second record does not fit
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+    TRecordFile full(name, TRecordFileMode::Create, 4);
+    const int code = ErrorCodeOf([&] { full.Write("abcdefgh", 2); });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(code, 101);
+  }
 
   EXPECT_TRUE(FileExists(name));
   EXPECT_FALSE(FileExists(dir.File("other")));

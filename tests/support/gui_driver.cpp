@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -74,7 +75,10 @@ void TModalAnswers::Poll() {
     }
     return;
   }
-  if (modal && modal != last_ && modal->isVisible()) {
+  // A window whose step is still running (waiting in a nested box it opened)
+  // is not the next window: it shows again only until that step ends.
+  const bool busy = std::find(busy_.begin(), busy_.end(), modal) != busy_.end();
+  if (modal && modal != last_ && modal->isVisible() && !busy) {
     // Run the step from a posted call, not inside this timer's own event, so
     // that the polling goes on while the step waits in a nested modal window.
     running_ = true;
@@ -88,7 +92,10 @@ void TModalAnswers::Poll() {
           ++acted_;
           running_ = false;
           waitingSince_ = QDateTime::currentMSecsSinceEpoch();
-          if (target) step(target);
+          if (!target) return;
+          busy_.push_back(target.data());
+          step(target);
+          busy_.pop_back();
         },
         Qt::QueuedConnection);
     return;

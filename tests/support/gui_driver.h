@@ -19,11 +19,12 @@
 // the active modal window is another than the one the previous step acted on,
 // or the same one shown anew (hidden in between). So a window shown twice is
 // answered twice, and a window whose step opened a nested box is answered
-// again by the step after the box's. The modal window active when the answers
-// are armed counts as acted on. A step that finds no window within
-// the time limit is reported as a test failure and the window then active is
-// closed by force, so the test does not hang; so is a modal window that stays
-// open after the last step has run.
+// again by the step after the box's, once the step that opened the box has
+// returned (a window is never answered while its own step runs). The modal
+// window active when the answers are armed counts as acted on. A step that
+// finds no window within the time limit is reported as a test failure and the
+// window then active is closed by force, so the test does not hang; so is a
+// modal window that stays open after the last step has run.
 //
 //   TModalAnswers answers({[](QWidget* w) { Click(w, "yesbuttonimage"); },
 //                          AnswerBox("Confirm", QMessageBox::No)});
@@ -55,7 +56,8 @@ class TModalAnswers : public QObject {
   int acted_ = 0;
   bool running_ = false;
   qint64 waitingSince_ = 0;
-  QPointer<QWidget> last_;  // acted on (or active when armed) and not hidden since
+  QPointer<QWidget> last_;            // acted on (or active when armed) and not hidden since
+  std::vector<const QWidget*> busy_;  // the windows whose steps are running, innermost last
   QStringList windows_;
   QTimer timer_;
 };

@@ -123,10 +123,6 @@ TMainForm::TMainForm() {
   CSVSaveDialog.DefaultExt = QStringLiteral(".csv");
   CSVSaveDialog.FileName = QStringLiteral("data_zovi.csv");
   CSVSaveDialog.Filter = QStringLiteral("Tabulka hodnot oddelených stredníkem (CSV)|*.csv");
-  ResultSaveDialog.DefaultExt = QStringLiteral("zvr");
-  ResultSaveDialog.Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
-  ResultSaveDialog.Title = QStringLiteral("Uložit výsledky...");
-  ResultSaveDialog.OverwritePrompt = true;
 
   // The client area is exactly the background picture; the window is not resizable.
   ClientArea->setFixedSize(501, 461);
@@ -174,7 +170,7 @@ void TMainForm::ShowCentred() {
 void TMainForm::NewTestMenuItemClick() {
   TResultRecord R{};
   InitResultRecord(R);
-  std::exception_ptr appendError;
+  std::exception_ptr refused;  // the database did not take the record
   {
     // Both undone on every way out of the run, the backdrop first.
     const TKioskLock lock;
@@ -196,32 +192,12 @@ void TMainForm::NewTestMenuItemClick() {
 
     R.ScoreSheet.TestDate = Now();
     std::memset(R.Notes, 0, sizeof R.Notes);
-    try {
-      AppendRecord(R);
-    } catch (const std::exception&) {
-      appendError = std::current_exception();
-    }
-    if (!appendError) {
-      if (ShowRecordResults(R)) UpdateRecord(R);
-      return;
-    }
+    refused = StoreFailure([&] { AppendRecord(R); });
+    // The screen's record with its notes (and a retake) is stored back when the screen closes.
+    if (!refused && ShowRecordResults(R)) refused = StoreFailure([&] { UpdateRecord(R); });
   }
-  // The database did not take the record: the cause is shown on the unlocked
-  // desktop, and the answers can still be kept in a result file.
-  try {
-    std::rethrow_exception(appendError);
-  } catch (const std::exception& error) {
-    ShowError(QStringLiteral("Výsledky se nepodařilo uložit do databáze: ") + ExceptionText(error) +
-              QStringLiteral("\nUložte je do souboru výsledku, který lze později načíst do databáze."));
-  }
-  KeepResultFile(R);
-}
-
-void TMainForm::KeepResultFile(const TResultRecord& R) {
-  ResultSaveDialog.InitialDir = WorkDir.empty() ? QStringLiteral("/") : QFile::decodeName(WorkDir.c_str());
-  SaveResultFileAsked(ResultSaveDialog, this, R, QFile::decodeName(BuildResultFileName(R, Now()).c_str()),
-                      QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"),
-                      [](const std::exception& error, const QString&) { ShowException(error); });
+  // The cause is shown on the unlocked desktop, and the answers can still be kept in a result file.
+  if (refused) KeepRefusedRecord(refused, ResultSaveDialog, this, R);
 }
 
 void TMainForm::DatabaseMenuItemClick() {

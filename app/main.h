@@ -7,6 +7,7 @@
 #include "controls.h"
 #include "filedialog.h"
 #include "framework.h"
+#include "resultfile.h"
 #include "ui_main.h"
 
 // The current directory at start-up, without a trailing path delimiter
@@ -24,7 +25,7 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   TFileDialog backupSaveDialog{TFileDialog::Kind::Save, QStringLiteral("backupSaveDialog")};
   TFileDialog CSVSaveDialog{TFileDialog::Kind::Save, QStringLiteral("CSVSaveDialog")};
   // Keeps a test run's record as a result file when the database cannot take it.
-  TFileDialog ResultSaveDialog{TFileDialog::Kind::Save, QStringLiteral("ResultSaveDialog")};
+  TResultSaveDialog ResultSaveDialog{QStringLiteral("ResultSaveDialog")};
 
   // Start-up work: working directory, database and settings paths, the
   // settings default, the random seed, the engine tables, an empty database.
@@ -37,7 +38,9 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   // personal data, instruction pages and questionnaire, the closing picture;
   // a valid result is stored and shown on the results screen, whose notes
   // and retake are stored back. Nothing is stored for a cancelled or
-  // unevaluable run.
+  // unevaluable run. When the database does not take the record, first or
+  // when it is stored back, the cause is shown on the unlocked desktop and
+  // the record can be kept in a result file.
   void NewTestMenuItemClick();
   void ReadRemoteMenuItemClick();
   void DatabaseMenuItemClick();
@@ -53,10 +56,6 @@ class TMainForm : public QMainWindow, public Ui::MainForm {
   void DatabaseButtonImageMouseMove();
 
  private:
-  // After the database refused a run's record: asks where to keep it as a
-  // result file, until it is saved or the counsellor agrees to lose it.
-  void KeepResultFile(const TResultRecord& R);
-
   THoverButtons hover_;
 };
 

@@ -1,6 +1,7 @@
 #include "resultfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "datetime.h"
 #include "dialogs.h"
@@ -43,4 +44,33 @@ bool SaveResultFileAsked(
       reportFailure(error, dialog.FileName);
     }
   }
+}
+
+TResultSaveDialog::TResultSaveDialog(QString objectName) : TFileDialog(Kind::Save, std::move(objectName)) {
+  Title = QStringLiteral("Uložit výsledky...");
+  Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
+  DefaultExt = QStringLiteral("zvr");
+  OverwritePrompt = true;
+}
+
+std::exception_ptr StoreFailure(const std::function<void()>& store) {
+  try {
+    store();
+  } catch (const std::exception&) {
+    return std::current_exception();
+  }
+  return nullptr;
+}
+
+void KeepRefusedRecord(std::exception_ptr error, TFileDialog& dialog, QWidget* parent, const TResultRecord& R) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    ShowError(QStringLiteral("Výsledky se nepodařilo uložit do databáze: ") + ExceptionText(e) +
+              QStringLiteral("\nUložte je do souboru výsledku, který lze později načíst do databáze."));
+  }
+  dialog.InitialDir = QFileInfo(QFile::decodeName(DatabaseFileName.c_str())).absolutePath();
+  SaveResultFileAsked(dialog, parent, R, QFile::decodeName(BuildResultFileName(R, Now()).c_str()),
+                      QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"),
+                      [](const std::exception& failure, const QString&) { ShowException(failure); });
 }

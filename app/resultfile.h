@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "filedialog.h"
 #include "framework.h"
 
 // The name the save dialog proposes for R's result file on `date`:
@@ -19,8 +20,14 @@ std::string BuildResultFileName(const TResultRecord& R, double date);
 // that name as it was. A failed file step throws EInOutError.
 void SaveResultFile(TResultRecord R, const std::string& FileName);
 
-class TFileDialog;
 class QWidget;
+
+// The save dialog of a result file: title "Uložit výsledky...", the result
+// file's filter and extension "zvr"; it asks before replacing a file.
+class TResultSaveDialog : public TFileDialog {
+ public:
+  explicit TResultSaveDialog(QString objectName);
+};
 
 // Asks with `dialog` where to keep R's result file, proposing `proposed`, and
 // writes it there. A failed write is reported by `reportFailure` (with the
@@ -30,3 +37,14 @@ class QWidget;
 bool SaveResultFileAsked(
     TFileDialog& dialog, QWidget* parent, const TResultRecord& R, const QString& proposed, const QString& quitQuestion,
     const std::function<void(const std::exception& error, const QString& fileName)>& reportFailure);
+
+// Runs `store` (a step that puts a record into the database) and returns the
+// error it raised, or null when it succeeded.
+std::exception_ptr StoreFailure(const std::function<void()>& store);
+
+// After the database refused R (`error`, from StoreFailure): the cause in an
+// error box, then R kept as a result file with `dialog`, proposed by its
+// result-file name in the database's folder, until it is written or the
+// counsellor confirms "Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?". The
+// file can be imported into the database later.
+void KeepRefusedRecord(std::exception_ptr error, TFileDialog& dialog, QWidget* parent, const TResultRecord& R);

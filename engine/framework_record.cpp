@@ -115,14 +115,21 @@ void UpdateRecord(const TResultRecord& R) {
   const TResultRecord copy = R;
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
   std::int64_t found = -1;
+  TShortString<50> storedUniqueId{};
   database.Scan([&](const unsigned char* stored, std::int64_t index) {
     if (StoredId(stored) != copy.Id || StoredKeyExtra(stored) != copy.KeyExtra) return true;
     found = index;
+    storedUniqueId = StoredUniqueId(stored);
     return false;
   });
   if (found < 0)
     throw EDatabaseError("Záznam probanda číslo " + std::to_string(copy.Id) +
                          " nebyl v databázi nalezen. Databáze nebyla změněna.");
+  // The database may have been restored, copied over or changed by another
+  // program since R was read: the place must still hold R's respondent.
+  if (!(storedUniqueId == copy.UniqueId))
+    throw EDatabaseError("Pod číslem " + std::to_string(copy.Id) +
+                         " je v databázi uložen jiný proband, databáze se mezitím změnila. Databáze nebyla změněna.");
   database.Seek(found);
   database.Write(&copy);
   database.Close();

@@ -130,7 +130,9 @@ void InitResultRecord(TResultRecord& R);
 void AppendRecord(TResultRecord& R);
 
 // Overwrites the first stored record whose Id and KeyExtra equal R's with R.
-// Throws EDatabaseError, changing nothing, when no stored record has that key.
+// Throws EDatabaseError, changing nothing, when no stored record has that key
+// or when the record found there is another respondent (another UniqueId):
+// the database has changed since R was read from it.
 void UpdateRecord(const TResultRecord& R);
 
 // Reads the first record of the named file (opened read-only) into R; a file

@@ -59,11 +59,7 @@ void CreateZoviremForms() {
 TRemoteMainForm::TRemoteMainForm() : Clock(Now) {
   setupUi(this);
   move(476, 213);
-  SaveDialog.Title = QStringLiteral("Uložit výsledky...");
-  SaveDialog.Filter = QStringLiteral("Soubor výsledku ZOVI|*.zvr");
-  SaveDialog.DefaultExt = QStringLiteral("zvr");
   SaveDialog.InitialDir = QStringLiteral(".");
-  SaveDialog.OverwritePrompt = true;
 }
 
 void TRemoteMainForm::FormCreate() {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "filedialog.h"
 #include "forms.h"
 #include "framework.h"
+#include "resultfile.h"
 #include "ui_rmain.h"
 
 class TRemoteMainForm : public TForm, public Ui::RemoteMainForm {
@@ -17,7 +17,7 @@ class TRemoteMainForm : public TForm, public Ui::RemoteMainForm {
  public:
   TRemoteMainForm();
 
-  TFileDialog SaveDialog{TFileDialog::Kind::Save, QStringLiteral("SaveDialog")};
+  TResultSaveDialog SaveDialog{QStringLiteral("SaveDialog")};
 
   // The clock read when the save step begins (the test date and the date in
   // the proposed file name).

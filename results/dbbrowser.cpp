@@ -60,8 +60,13 @@ bool SameRecord(const TResultRecord& R, std::int32_t id, std::uint16_t keyExtra,
 std::function<bool(TResultRecord& R)> ResultsScreen = ShowRecordResults;
 
 void ShowStoredResults(TResultRecord& R) {
-  const TBackdrop backdrop;  // hidden again on every way out, an error included
-  if (ResultsScreen(R)) UpdateRecord(R);
+  std::exception_ptr refused;
+  {
+    const TBackdrop backdrop;  // hidden again on every way out, an error included
+    if (!ResultsScreen(R)) return;
+    refused = StoreFailure([&] { UpdateRecord(R); });
+  }
+  if (refused) KeepRefusedRecord(refused, DatabaseForm->ResultSaveDialog, DatabaseForm, R);
 }
 
 TDatabaseForm::TDatabaseForm() {

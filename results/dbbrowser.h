@@ -10,6 +10,7 @@
 
 #include "forms.h"
 #include "framework.h"
+#include "resultfile.h"
 #include "ui_dbbrowser.h"
 
 // False: the list is sorted by name; true: by test date, the newest first.
@@ -30,7 +31,10 @@ extern std::function<bool(TResultRecord& R)> ResultsScreen;
 // Shows R with its notes in the results screen over the backdrop (the desktop
 // stays unlocked) and, when the screen closes, stores the record the screen
 // then holds (with any answers re-taken there) with the memo's notes through
-// UpdateRecord; R becomes that record.
+// UpdateRecord; R becomes that record. When the database does not take it
+// (gone, unwritable, or changed so that another respondent holds R's place),
+// nothing is written there: the cause is shown and the record can be kept
+// in a result file.
 void ShowStoredResults(TResultRecord& R);
 
 class TDatabaseForm : public TForm, public Ui::DatabaseForm {
@@ -45,6 +49,9 @@ class TDatabaseForm : public TForm, public Ui::DatabaseForm {
   static int ListViewCompare(const TRecordSortKey& A, const TRecordSortKey& B);
   void ReportButtonClick();
   void InfoButtonClick();
+
+  // Keeps a reopened record as a result file when the database cannot take it back.
+  TResultSaveDialog ResultSaveDialog{QStringLiteral("ResultSaveDialog")};
 
  protected:
   void FormShow() override;

@@ -146,13 +146,17 @@ TEST_F(Records, UpdateRewritesTheFirstMatchOnly) {
   TResultRecord a = Record("a", 5), b = Record("b", 5), c = Record("c", 5);
   b.KeyExtra = 1;  // same Id, other key
   WriteBytes(DatabaseFileName, Bytes({b, a, c}) + "tail");
-  TResultRecord changed = Record("new", 5, 0x5A);
+  TResultRecord changed = Record("a", 5, 0x5A);
   changed.KeyExtra = 0;
   UpdateRecord(changed);
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes({b, changed, c}) + "tail"));
 
-  // No stored record has the key: an error, and the file is left as it was.
+  // No stored record has the key, or another respondent holds it now: an
+  // error, and the file is left as it was.
   const std::string before = ReadBytes(DatabaseFileName);
+  TResultRecord other = Record("c", 5, 0x77);
+  EXPECT_THROW(UpdateRecord(other), EDatabaseError);
+  EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), before));
   changed.Id = 6;
   EXPECT_THROW(UpdateRecord(changed), EDatabaseError);
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), before));

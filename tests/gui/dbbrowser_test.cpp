@@ -4,6 +4,7 @@
 #include "dbbrowser.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QHeaderView>
@@ -304,6 +305,40 @@ TEST_F(DatabaseBrowserTest, ADamagedDatabaseIsReportedAndTheWindowOpensWithWhatW
   Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
   EXPECT_FALSE(text.isEmpty());
   EXPECT_TRUE(std::filesystem::is_empty(DatabaseFileName));
+  // A pipe is refused at once, not waited on for a writer that never comes.
+  std::filesystem::remove(DatabaseFileName);
+  ASSERT_EQ(::mkfifo(DatabaseFileName.c_str(), 0600), 0);
+  Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
+  EXPECT_EQ(text, QStringLiteral("File access denied"));
+}
+
+TEST_F(DatabaseBrowserTest, NotesThatCannotBeStoredBackAreOfferedAsAResultFile) {
+  Store({Respondent("Alois", EncodeDateTime(2020, 1, 1))});
+  TStandInScreen screen;
+  screen.WhileShown = [&] {
+    screen.NoteMemo.setPlainText(QStringLiteral("poznámka"));
+    std::filesystem::remove(DatabaseFileName);  // the database has gone meanwhile
+  };
+  QString error, question;
+  Browse({[&](QWidget*) {
+            ClickRow(0);
+            Click(DatabaseForm, "ReportButton");
+            DatabaseForm->Close();
+          },
+          [&](QWidget* w) {
+            EXPECT_FALSE(BlankForm->isVisible());
+            AnswerBox("Error", QMessageBox::Ok, &error)(w);
+          },
+          AnswerFileDialog("ResultSaveDialog", {}), AnswerBox("Confirm", QMessageBox::No, &question),
+          AnswerFileDialog("ResultSaveDialog", QString::fromStdString(dir_.File("alois")))});
+  EXPECT_EQ(error, QStringLiteral("Výsledky se nepodařilo uložit do databáze: File not found\nUložte je do souboru "
+                                  "výsledku, který lze později načíst do databáze."));
+  EXPECT_EQ(question, QStringLiteral("Opravdu chcete pokračovat BEZ ULOŽENÍ výsledků?"));
+  EXPECT_FALSE(FileExists(DatabaseFileName));
+  TResultRecord kept{};
+  LoadResultFile(kept, dir_.File("alois.zvr"));
+  EXPECT_EQ(kept.Name.str(), "Alois");
+  EXPECT_EQ(RecordNotes(kept), Utf8ToCp1250("poznámka"));
 }
 
 TEST_F(DatabaseBrowserTest, ThePersonalDataDialogChangesNothingInTheDatabase) {

@@ -22,6 +22,7 @@
 #include "kiosk.h"
 #include "main.h"
 #include "outro.h"
+#include "platform/recordfile_testutil.h"
 #include "print.h"
 #include "testrun.h"
 #include "textcodec.h"
@@ -295,4 +296,48 @@ TEST_F(WholeRun, DatabaseThatCannotBeWrittenLeavesTheRecordToAResultFile) {
   EXPECT_EQ(r.ScoreSheet.Answers[0], FullAnswers()[1]);
   EXPECT_NE(r.ScoreSheet.TestDate, 0);
   EXPECT_TRUE(IsScorableSheet(r));
+}
+
+TEST_F(WholeRun, DatabaseChangedUnderTheResultsScreenKeepsTheOtherRespondentAndOffersAResultFile) {
+  const std::string old = dir_.filePath(QStringLiteral("jan.zvr")).toStdString();
+  WriteBytes(old, "old");
+  std::string changed;  // another computer's database copied over this one while the screen is open
+  TShortString<50> shown{};
+  QString error, proposed, question;
+  Run({PagesThrough(), PersonalData(QStringLiteral("Jan Novák"), sxMale, QStringLiteral("16"), 2), PagesThrough(),
+       Questionnaire(FullAnswers()), CtrlJ("FinishForm"),
+       On(QStringLiteral("OutroForm"),
+          [&](QWidget* w) {
+            TResultRecord other = StoredRecords().at(0);  // the same number, another respondent
+            shown = other.UniqueId;
+            InitResultRecord(other);
+            other.Name.assign("Jiri Jiny");
+            changed.assign(reinterpret_cast<const char*>(&other), sizeof other);
+            WriteBytes(DatabaseFileName, changed);
+            Click(w, QStringLiteral("notebuttonimage"));
+            TypeText(OutroForm->NoteMemo, QStringLiteral("poznámka"));
+            Click(w, QStringLiteral("closebuttonimage"));
+          }),
+       [&](QWidget* w) {
+         EXPECT_FALSE(KioskLocked());
+         AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &error)(w);
+       },
+       // Typed without its extension, over an existing file: asked, and No returns to the dialog.
+       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan"), &proposed, true),
+       AnswerBox(QStringLiteral("Uložit výsledky..."), QMessageBox::No, &question),
+       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan2.zvr  "))});
+
+  EXPECT_TRUE(
+      error.startsWith(QStringLiteral("Výsledky se nepodařilo uložit do databáze: Pod číslem 1 je v databázi "
+                                      "uložen jiný proband")))
+      << error.toStdString();
+  EXPECT_TRUE(proposed.startsWith(dir_.path() + QStringLiteral("/vysledky_Jan_Nov_k_"))) << proposed.toStdString();
+  EXPECT_TRUE(question.contains(QStringLiteral("jan.zvr"))) << question.toStdString();
+  EXPECT_TRUE(ReadBytes(DatabaseFileName) == changed) << "the other respondent was overwritten";
+  EXPECT_TRUE(ReadBytes(old) == "old") << "jan.zvr was replaced";
+  TResultRecord r{};
+  LoadResultFile(r, dir_.filePath(QStringLiteral("jan2.zvr")).toStdString());
+  EXPECT_EQ(r.UniqueId, shown);
+  EXPECT_EQ(RecordNotes(r), Utf8ToCp1250("poznámka"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), (QStringList{"jan.zvr", "jan2.zvr", "zovi.db", "zovi.ini"}));
 }

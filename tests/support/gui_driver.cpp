@@ -208,8 +208,8 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
   };
 }
 
-TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed) {
-  return [name, path, proposed](QWidget* window) {
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed, bool staysOpen) {
+  return [name, path, proposed, staysOpen](QWidget* window) {
     auto* dialog = qobject_cast<QFileDialog*>(window);
     ASSERT_NE(dialog, nullptr) << "expected a file dialog, got " << NameOf(window).toStdString();
     EXPECT_EQ(dialog->objectName(), name);
@@ -222,7 +222,8 @@ TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, Q
     for (QAbstractButton* b : buttons->buttons())
       if (buttons->buttonRole(b) == role) {
         QTest::mouseClick(b, Qt::LeftButton);
-        EXPECT_FALSE(dialog->isVisible()) << "the dialog did not take " << path.toStdString();
+        EXPECT_EQ(dialog->isVisible(), staysOpen)
+            << (staysOpen ? "the dialog closed on " : "the dialog did not take ") << path.toStdString();
         return;
       }
     ADD_FAILURE() << "the file dialog has no such button";

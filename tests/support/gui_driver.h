@@ -104,8 +104,10 @@ TModalAnswers::Step AnswerBox(const QString& caption, QMessageBox::StandardButto
 // when the dialog does not take the name; an empty path presses Cancel. The
 // folder and name the dialog proposed are stored in *proposed when given
 // ("<folder>/<name>"). A question that the dialog asks before it takes the
-// name (replacing an existing file) is for the next step.
-TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed = nullptr);
+// name (replacing an existing file) is for the next step; with `staysOpen`
+// the dialog must still be open afterwards (the question was answered No).
+TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, QString* proposed = nullptr,
+                                     bool staysOpen = false);
 
 // The top-level windows now visible, by objectName (or class name).
 QStringList VisibleTopLevels();

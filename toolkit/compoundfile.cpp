@@ -21,11 +21,11 @@ constexpr std::uint16_t WordIdentifier = 0xA5EC;
 struct TFault {
   const char* Cause;
 };
-constexpr TFault NotCompound{"není to dokument MS Word 97 (složený soubor OLE)"};
+constexpr TFault NotCompound{"nejde o složený soubor OLE"};
 constexpr TFault Truncated{"soubor je zkrácený"};
-constexpr TFault Damaged{"struktura souboru je poškozená"};
+constexpr TFault Damaged{"jeho struktura je poškozená"};
 constexpr TFault NoDocumentStream{"soubor neobsahuje text dokumentu (proud WordDocument)"};
-constexpr TFault NotWordStream{"proud WordDocument není dokument MS Word"};
+constexpr TFault NotWordStream{"proud WordDocument nezačíná značkou MS Word"};
 
 std::uint16_t U16(std::string_view b, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);

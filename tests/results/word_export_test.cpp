@@ -15,6 +15,7 @@
 #include "outro.h"
 #include "platform/recordfile_testutil.h"
 #include "print.h"
+#include "scored_record.h"
 #include "support/export_testutil.h"
 #include "support/odt_reader.h"
 #include "worddoc.h"
@@ -292,14 +293,8 @@ TEST_F(ControlCharacters, StayTextOnTheScreenInTheReportAndInTheWholeDocument) {
   TEnvOverride tmp("TMPDIR", dir.File("tmp"));
   const std::string target = dir.File("report.doc");
 
-  TResultRecord r{};
+  TResultRecord r = ScoredRecord({4, 2, 3, 5, 4, 1});
   r.Name.assign(Cp("Jana\x07 Nováková\x1e"));
-  r.Sex = sxFemale;
-  r.Age = 16;
-  r.Education = edSecondaryLeavingExam;
-  r.ExpectedEducation = edUniversity;
-  for (int i = 0; i < ItemCount; ++i) r.ScoreSheet.Answers[i] = static_cast<std::int16_t>(1 + (i * 7 + i / 6) % 5);
-  ComputeRawScores(r.ScoreSheet);
   std::strcpy(r.Notes, Cp("\"první\tpoznámka\x07\",\"druhá\x1e poznámka\",\"tře\rtí\"").c_str());
   const TStringArray notes = {Cp("první poznámka"), Cp("druhá poznámka"), Cp("třetí")};
 

@@ -172,7 +172,10 @@ class TWordDocument {
 
   // Writes the document to `fileName` (a local file name) as a Word 97
   // document: the document goes to LibreOffice as an OpenDocument file and
-  // comes back converted; the target is replaced only by a complete file.
+  // comes back converted. The target is replaced only by a whole Word 97 file
+  // (Word97Fault) from a run that ended with 0 and reported no error;
+  // otherwise the error names the cause and the target stays as it was.
+  // LibreOffice never outlives this process, however this process ends.
   void SaveAs(const std::string& fileName, int fileFormat);
   void Close();
 

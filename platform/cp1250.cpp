@@ -110,3 +110,16 @@ std::string Utf8ToCp1250(std::string_view s) {
   }
   return out;
 }
+
+std::string PlainText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    const char16_t u = Cp1250Char(static_cast<unsigned char>(c));
+    if (u == u'\t')
+      out += ' ';
+    else if (u >= 0x20 && !(u >= 0x7F && u <= 0x9F))
+      out += c;
+  }
+  return out;
+}

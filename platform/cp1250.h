@@ -19,3 +19,10 @@ std::string Utf8ToCp1250(std::string_view s);
 // One byte to its Unicode code point, and back (-1 when the code page lacks it).
 char16_t Cp1250Char(unsigned char c);
 int Cp1250Byte(char32_t u);
+
+// Text from a record (a name, a note line) as plain text for the screen, the
+// printed report and the Word document: a TAB becomes a blank and every other
+// control character is dropped (the bytes below the blank, DEL, and the five
+// undefined bytes, which map to C1 controls). No byte of such a text can then
+// act as a line, paragraph, cell or row mark wherever it is shown.
+std::string PlainText(std::string_view s);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "commatext.h"
+#include "cp1250.h"
 #include "textcodec.h"
 
 namespace {
@@ -31,16 +32,20 @@ TStringArray Cp1250Lines(const QString& text) {
 
 void LoadNotes(QPlainTextEdit& memo, const TResultRecord& record) {
   QStringList lines;
-  for (const std::string& line : SplitCommaText(RecordNotesText(record))) lines << FromCp1250(line);
+  for (const std::string& line : SplitCommaText(RecordNotesText(record))) lines << FromCp1250(PlainText(line));
   const QSignalBlocker blocker(memo);
   memo.setPlainText(lines.join(QLatin1Char('\n')));
   memo.setProperty("zoviNotesGood", memo.toPlainText());
 }
 
-TStringArray NoteLinesOf(const QPlainTextEdit& memo) { return Cp1250Lines(memo.toPlainText()); }
+TStringArray NoteLinesOf(const QPlainTextEdit& memo) {
+  TStringArray lines = Cp1250Lines(memo.toPlainText());
+  for (std::string& line : lines) line = PlainText(line);
+  return lines;
+}
 
 void StoreNotes(const QPlainTextEdit& memo, TResultRecord& record) {
-  const std::string text = JoinCommaText(NoteLinesOf(memo));
+  const std::string text = JoinCommaText(Cp1250Lines(memo.toPlainText()));
   if (text.size() > NotesCapacity) throw std::length_error("Poznámky jsou delší, než kolik lze uložit.");
   std::memset(record.Notes, 0, sizeof record.Notes);
   std::memcpy(record.Notes, text.data(), text.size());

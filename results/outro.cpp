@@ -6,6 +6,7 @@
 #include "canvas_painter.h"
 #include "chart.h"
 #include "correct.h"
+#include "cp1250.h"
 #include "dialogs.h"
 #include "notes.h"
 #include "pictures.h"
@@ -145,7 +146,7 @@ void TOutroForm::FormCreate() {
 
 TModalResult TOutroForm::ShowModal() {
   if (!IsScorableSheet(ResultRecord)) {
-    ShowError(QStringLiteral("Odpovědi respondenta ") + FromCp1250(ResultRecord.Name.str()) +
+    ShowError(QStringLiteral("Odpovědi respondenta ") + FromCp1250(PlainText(ResultRecord.Name.str())) +
               QStringLiteral(" nelze vyhodnotit, výsledky proto nelze zobrazit."));
     return mrAbort;
   }

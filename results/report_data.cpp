@@ -41,7 +41,7 @@ std::string LowerAscii(std::string s) {
 
 void FillPersonLines(const TResultRecord& R, std::string (&lines)[3]) {
   const TTexts& t = Texts();
-  lines[0] = R.Name.str() + ", ";
+  lines[0] = PlainText(R.Name.str()) + ", ";
   if (R.Sex == sxMale || R.Sex == sxFemale) lines[0] += t.Sex[R.Sex];
   if (R.Age > 0) lines[0] += std::to_string(R.Age) + " let";
   lines[1] = t.Reached + LowerAscii(EducationText(R.Education));

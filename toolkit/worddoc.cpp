@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "compoundfile.h"
 #include "recordfile.h"
 #include "wholefile.h"
 
@@ -41,16 +42,19 @@ bool IsMark(char16_t c) {
   return c == ParagraphMark || c == CellMark || c == RowMark;
 }
 
-// A text's line breaks ("\r\n", "\r", "\n") as the one line-break character.
+// A text as the story's characters: its line breaks ("\r\n", "\r", "\n" and
+// the line-break character itself) as the one line-break character, a TAB as
+// it is, and every other control character dropped. Inserted text is text
+// only: none of it ever becomes a paragraph, cell or row mark.
 std::u16string StoryText(const QString& text) {
   std::u16string out;
   out.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
-    if (c == u'\r' || c == u'\n') {
+    if (c == u'\r' || c == u'\n' || c == LineBreak) {
       out += LineBreak;
       if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    } else {
+    } else if (c == u'\t' || c >= 0x20) {
       out += c;
     }
   }
@@ -87,39 +91,100 @@ std::string FindSoffice() {
   return soffice;
 }
 
-// Runs `args` in a process group of its own with standard output and errors
+// The watchdog of one conversion, in the child that fork() made: it leads a
+// process group of its own, starts the program in it and waits. When the
+// program ends, the watchdog ends the same way; when the process that started
+// it ends, however it ends (killed included), the kernel tells the watchdog
+// (a parent-death signal) and it kills the whole group, the program and
+// whatever the program started (LibreOffice's launcher runs the office in a
+// process of its own). Only async-signal-safe calls from here on: the parent
+// may have had other threads.
+[[noreturn]] void RunWatchdog(char* const argv[], const char* logName, pid_t parent, int errorFd) {
+  sigset_t watched;
+  sigemptyset(&watched);
+  sigaddset(&watched, SIGTERM);
+  sigaddset(&watched, SIGCHLD);
+  sigprocmask(SIG_BLOCK, &watched, nullptr);
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  sigaction(SIGCHLD, &byDefault, nullptr);
+  setpgid(0, 0);
+  // The parent may have ended before the signal was asked for: then nobody waits for the conversion.
+  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(126);
+
+  const pid_t program = _Fork();
+  if (program == 0) {
+    for (const int reset : {SIGPIPE, SIGTERM, SIGINT}) sigaction(reset, &byDefault, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(logName, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in >= 0 && out >= 0 && dup2(in, 0) == 0 && dup2(out, 1) == 1 && dup2(out, 2) == 2) {
+      if (in > 2) close(in);
+      if (out > 2) close(out);
+      execve(argv[0], argv, environ);
+    }
+    const int error = errno;
+    (void)!write(errorFd, &error, sizeof error);
+    _exit(127);
+  }
+  close(errorFd);
+  if (program < 0) _exit(126);
+  for (;;) {
+    const int caught = sigwaitinfo(&watched, nullptr);
+    if (caught == SIGTERM) {
+      kill(0, SIGKILL);  // the group, the watchdog included
+      _exit(126);
+    }
+    int status = 0;
+    if (caught != SIGCHLD || waitpid(program, &status, WNOHANG) != program) continue;
+    if (WIFEXITED(status)) _exit(WEXITSTATUS(status));
+    // Killed by a signal: the watchdog dies of the same one, so the caller sees how the program ended.
+    const int killer = WTERMSIG(status);
+    sigaction(killer, &byDefault, nullptr);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, killer);
+    sigprocmask(SIG_UNBLOCK, &one, nullptr);
+    kill(getpid(), killer);
+    _exit(128 + killer);
+  }
+}
+
+// Runs `args` under a watchdog (RunWatchdog) with standard output and errors
 // going to `logName`, and waits for it at most `timeoutMs`. Whatever way it
-// ends, every process left in the group is killed before this returns.
-// Returns the wait status; throws when the program could not start or ran
-// too long.
+// ends, every process left in its group is killed before this returns; when
+// this process ends first, the watchdog kills them. Returns the wait status;
+// throws when the program could not start or ran too long.
 int RunProcessGroup(const std::vector<std::string>& args, const std::string& logName, int timeoutMs) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, logName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  sigaddset(&defaults, SIGTERM);
-  sigaddset(&defaults, SIGINT);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  if (spawned != 0)
-    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(spawned))));
+  // The program's start error, if any, comes back through this pipe; a started program closes it unwritten.
+  int errorPipe[2];
+  if (pipe2(errorPipe, O_CLOEXEC) != 0)
+    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(errorPipe[0]);
+    RunWatchdog(argv.data(), logName.c_str(), parent, errorPipe[1]);
+  }
+  const int forkError = errno;
+  if (pid > 0) setpgid(pid, pid);  // as the watchdog does, so the group is there whichever runs first
+  close(errorPipe[1]);
+  int startError = 0;
+  if (pid > 0) {
+    ssize_t got;
+    while ((got = read(errorPipe[0], &startError, sizeof startError)) < 0 && errno == EINTR) {
+    }
+    if (got != static_cast<ssize_t>(sizeof startError)) startError = 0;
+  }
+  close(errorPipe[0]);
+  if (pid < 0)
+    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(forkError))));
 
   // The group leader is waited for without being reaped, so its number (the
   // group's) cannot pass to another process before the group is killed.
@@ -139,21 +204,21 @@ int RunProcessGroup(const std::vector<std::string>& args, const std::string& log
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  if (startError != 0)
+    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(startError))));
   if (timedOut)
     Fail(QStringLiteral("LibreOffice nedokončil převod dokumentu do %1 sekund a byl ukončen.").arg(timeoutMs / 1000.0));
   return status;
 }
 
-// The last non-empty line of LibreOffice's output, to name the cause of a failure.
-QString LastLogLine(const QString& logName) {
+// The non-empty lines of LibreOffice's output, trimmed.
+QList<QByteArray> LogLines(const QString& logName) {
   QFile log(logName);
-  if (!log.open(QIODevice::ReadOnly)) return {};
-  const QList<QByteArray> lines = log.readAll().split('\n');
-  for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-    const QByteArray line = it->trimmed();
-    if (!line.isEmpty()) return QString::fromLocal8Bit(line);
-  }
-  return {};
+  QList<QByteArray> lines;
+  if (!log.open(QIODevice::ReadOnly)) return lines;
+  for (const QByteArray& line : log.readAll().split('\n'))
+    if (!line.trimmed().isEmpty()) lines.push_back(line.trimmed());
+  return lines;
 }
 
 // The bytes of `fodt` converted by LibreOffice to a Word 97 document.
@@ -186,19 +251,28 @@ QByteArray ConvertToWord97(const std::string& fodt, int timeoutMs) {
       QFile::encodeName(input).toStdString()};
   const int status = RunProcessGroup(args, QFile::encodeName(logName).toStdString(), timeoutMs);
 
+  // Only a whole Word 97 file from a run that reported no error is taken: on
+  // a full disk LibreOffice says so, ends with 0 and leaves part of a file.
+  const QList<QByteArray> log = LogLines(logName);
+  const auto reported =
+      std::find_if(log.begin(), log.end(), [](const QByteArray& line) { return line.startsWith("Error"); });
   QFile output(outDir + QStringLiteral("/report.doc"));
   QByteArray bytes;
-  if (output.open(QIODevice::ReadOnly)) bytes = output.readAll();
-  // Every Word 97 document is an OLE compound file with this signature.
-  static const QByteArray signature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-  if (!bytes.startsWith(signature)) {
-    QString cause = WIFEXITED(status)     ? QStringLiteral("kód ukončení %1").arg(WEXITSTATUS(status))
-                    : WIFSIGNALED(status) ? QStringLiteral("ukončen signálem %1").arg(WTERMSIG(status))
-                                          : QString();
-    const QString last = LastLogLine(logName);
-    if (!last.isEmpty()) cause += QStringLiteral(": ") + last;
-    Fail(QStringLiteral("LibreOffice dokument do formátu MS Word nepřevedl (%1).").arg(cause));
+  const bool written = output.open(QIODevice::ReadOnly);
+  if (written) bytes = output.readAll();
+  QString cause;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    cause = WIFEXITED(status) ? QStringLiteral("kód ukončení %1").arg(WEXITSTATUS(status))
+                              : QStringLiteral("ukončen signálem %1").arg(WTERMSIG(status));
+    if (!log.isEmpty()) cause += QStringLiteral(": ") + QString::fromLocal8Bit(log.back());
+  } else if (reported != log.end()) {
+    cause = QString::fromLocal8Bit(*reported);
+  } else if (!written) {
+    cause = QStringLiteral("nevznikl žádný soubor");
+  } else if (const std::string fault = Word97Fault(std::string_view(bytes.constData(), bytes.size())); !fault.empty()) {
+    cause = QStringLiteral("vytvořený soubor není úplný dokument MS Word 97: ") + QString::fromStdString(fault);
   }
+  if (!cause.isEmpty()) Fail(QStringLiteral("LibreOffice dokument do formátu MS Word nepřevedl (%1).").arg(cause));
   return bytes;
 }
 

@@ -8,7 +8,9 @@
 // own and carries a font too; a new document holds one empty paragraph, so
 // Characters().Count() is 1. The document always ends with a paragraph mark
 // that cannot be deleted. A line break inside a text ("\r\n", "\r" or "\n")
-// stays inside its paragraph as one line-break character.
+// stays inside its paragraph as one line-break character; every other control
+// character of an inserted text but the TAB is dropped, so text never becomes
+// a paragraph, cell or row mark.
 //
 // A table stands before a paragraph. Each cell ends with an end-of-cell mark
 // and each row with an end-of-row mark; both count as characters, so an empty
@@ -170,7 +172,10 @@ class TWordDocument {
 
   // Writes the document to `fileName` (a local file name) as a Word 97
   // document: the document goes to LibreOffice as an OpenDocument file and
-  // comes back converted; the target is replaced only by a complete file.
+  // comes back converted. The target is replaced only by a whole Word 97 file
+  // (Word97Fault) from a run that ended with 0 and reported no error;
+  // otherwise the error names the cause and the target stays as it was.
+  // LibreOffice never outlives this process, however this process ends.
   void SaveAs(const std::string& fileName, int fileFormat);
   void Close();
 

@@ -15,23 +15,11 @@
 #include "gui_driver.h"
 #include "print.h"
 #include "report_data.h"
+#include "scored_record.h"
 #include "textcodec.h"
 
 namespace {
 
-// A scored record whose answers on scale s lie around base[s] (1..5).
-TResultRecord ScoredRecord(const int (&base)[ScaleCount], TEducation education = edSecondaryLeavingExam) {
-  TResultRecord r{};
-  r.Name.assign(Utf8ToCp1250("Jana Nováková"));
-  r.Sex = sxFemale;
-  r.Age = 16;
-  r.Education = education;
-  r.ExpectedEducation = edUniversity;
-  for (int i = 0; i < ItemCount; ++i)
-    r.ScoreSheet.Answers[i] = static_cast<std::int16_t>(std::clamp(base[i % ScaleCount] + (i / 6) % 3 - 1, 1, 5));
-  ComputeRawScores(r.ScoreSheet);
-  return r;
-}
 const int Profile[ScaleCount] = {4, 2, 3, 5, 4, 1};
 
 // A user's choice in a drop-down list.

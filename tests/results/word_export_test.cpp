@@ -5,12 +5,17 @@
 #include <QProcess>
 #include <QUrl>
 #include <clocale>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "cp1250.h"
 #include "framework.h"
+#include "gui_driver.h"
+#include "outro.h"
 #include "platform/recordfile_testutil.h"
+#include "print.h"
+#include "scored_record.h"
 #include "support/export_testutil.h"
 #include "support/odt_reader.h"
 #include "worddoc.h"
@@ -88,6 +93,19 @@ std::vector<TSized> ModelParagraphs(TWordDocument& doc) {
   return out;
 }
 
+// The paragraphs of a .doc as LibreOffice reads it back (as OpenDocument XML), with a profile in `dir`.
+std::vector<TOdtParagraph> ReadBack(const TTempDir& dir, const std::string& doc) {
+  QProcess soffice;
+  soffice.start(QStringLiteral("soffice"),
+                {QStringLiteral("-env:UserInstallation=") +
+                     QUrl::fromLocalFile(QString::fromStdString(dir.File("profile"))).toString(),
+                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("fodt"),
+                 QStringLiteral("--outdir"), QString::fromStdString(dir.File("back")), QString::fromStdString(doc)});
+  EXPECT_TRUE(soffice.waitForFinished(120000));
+  const std::string fodt = dir.File("back/") + std::filesystem::path(doc).stem().string() + ".fodt";
+  return ReadOdtParagraphs(QByteArray::fromStdString(ReadBytes(fodt)));
+}
+
 }  // namespace
 
 TEST(ExportReportToWord, RealDocumentReadsBackParagraphByParagraph) {
@@ -105,17 +123,7 @@ TEST(ExportReportToWord, RealDocumentReadsBackParagraphByParagraph) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
   ASSERT_EQ(ReadBytes(target).substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) << "a Word 97 file";
 
-  // Read back through LibreOffice as OpenDocument XML.
-  QProcess soffice;
-  soffice.start(QStringLiteral("soffice"),
-                {QStringLiteral("-env:UserInstallation=") +
-                     QUrl::fromLocalFile(QString::fromStdString(dir.File("profile"))).toString(),
-                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("fodt"),
-                 QStringLiteral("--outdir"), QString::fromStdString(dir.File("back")), QString::fromStdString(target)});
-  ASSERT_TRUE(soffice.waitForFinished(120000));
-  const std::vector<TOdtParagraph> read =
-      ReadOdtParagraphs(QByteArray::fromStdString(ReadBytes(dir.File("back/report.fodt"))));
-
+  const std::vector<TOdtParagraph> read = ReadBack(dir, target);
   std::vector<TSized> body;
   std::vector<TOdtParagraph> cells;
   int firstCell = -1;
@@ -268,4 +276,49 @@ TEST(ExportReportToWord, FailuresWriteNothing) {
   EXPECT_TRUE(message.contains(QStringLiteral("přístup odepřen"))) << message.toStdString();
   EXPECT_EQ(ReadBytes(target), "an older report");
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"report.doc"});
+}
+
+// Control characters pasted into a name or the notes (BEL, RS, TAB, CR) are
+// text: the screen, the report's fields and the document show them as plain
+// text, and the document is whole.
+class ControlCharacters : public GuiTest {};
+
+TEST_F(ControlCharacters, StayTextOnTheScreenInTheReportAndInTheWholeDocument) {
+  InitFrameworkTables();
+  InitContentTables();
+  if (!PrintForm) CreateForm(PrintForm);
+  if (!OutroForm) CreateForm(OutroForm);
+  TTempDir dir;
+  std::filesystem::create_directory(dir.File("tmp"));
+  TEnvOverride tmp("TMPDIR", dir.File("tmp"));
+  const std::string target = dir.File("report.doc");
+
+  TResultRecord r = ScoredRecord({4, 2, 3, 5, 4, 1});
+  r.Name.assign(Cp("Jana\x07 Nováková\x1e"));
+  std::strcpy(r.Notes, Cp("\"první\tpoznámka\x07\",\"druhá\x1e poznámka\",\"tře\rtí\"").c_str());
+  const TStringArray notes = {Cp("první poznámka"), Cp("druhá poznámka"), Cp("třetí")};
+
+  TModalAnswers answers({[](QWidget* w) {
+                           EXPECT_EQ(OutroForm->NoteMemo->toPlainText(),
+                                     QStringLiteral("první poznámka\ndruhá poznámka\ntřetí"));
+                           Click(w, QStringLiteral("printbuttonimage"));
+                         },
+                         [&](QWidget* w) {
+                           EXPECT_EQ(PrintForm->PersonLines[0], Cp("Jana Nováková, žena, 16 let"));
+                           EXPECT_EQ(PrintForm->NoteLines, notes);
+                           PrintForm->ExportToWord(QString::fromStdString(target));
+                           PlatformClose(w);
+                         },
+                         [](QWidget* w) { Click(w, QStringLiteral("closebuttonimage")); }});
+  EXPECT_TRUE(ShowRecordResults(r));
+  ASSERT_TRUE(answers.Done());
+
+  const std::vector<TOdtParagraph> read = ReadBack(dir, target);
+  ASSERT_GT(read.size(), 30u);
+  EXPECT_EQ(std::count_if(read.begin(), read.end(), [](const TOdtParagraph& p) { return p.Row > 0; }), 21);
+  EXPECT_TRUE(read[3].Text.startsWith(QStringLiteral("Jana Nováková, žena, 16 let\nDosažené vzdělání: ")))
+      << read[3].Text.toStdString();
+  QStringList tail;
+  for (auto p = read.end() - 5; p != read.end(); ++p) tail << p->Text;
+  EXPECT_EQ(tail, QStringList({"Poznámky", "", "první poznámka", "druhá poznámka", "třetí"}));
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
+#include "compoundfile.h"
 #include "platform/recordfile_testutil.h"
 #include "support/export_testutil.h"
 
@@ -196,4 +198,82 @@ TEST(TWordDocument, SaveAsFailuresLeaveNoFile) {
     EXPECT_EQ(ReadBytes(target), "old");
     EXPECT_EQ(FilesIn(dir.File("out")), std::vector<std::string>{"report.doc"});
   }
+}
+
+TEST(TWordDocument, SaveAsTakesOnlyAWholeWord97FileFromARunWithoutError) {
+  TTempDir dir;
+  const std::string target = dir.File("report.doc");
+  TWordDocument doc;
+  Last(doc).SetText(QStringLiteral("Zpráva"));
+  doc.SaveAs(dir.File("good.doc"), wdFormatDocument);  // through the real LibreOffice
+  const std::string good = ReadBytes(dir.File("good.doc"));
+  ASSERT_EQ(Word97Fault(good), "");
+
+  // Cut anywhere, the file names sectors it does not hold; other damage is named too.
+  for (std::size_t cut = 0; cut < good.size(); cut += 97)
+    EXPECT_NE(Word97Fault(good.substr(0, cut)), "") << "cut at " << cut;
+  EXPECT_EQ(Word97Fault(good.substr(0, good.size() - 1)), "soubor je zkrácený");
+  std::string renamed = good;
+  const std::string name("W\0o\0r\0d\0D\0o\0c\0u\0m\0e\0n\0t\0", 24);
+  ASSERT_NE(renamed.find(name), std::string::npos);
+  renamed[renamed.find(name) + 22] = 'X';
+  EXPECT_EQ(Word97Fault(renamed), "soubor neobsahuje text dokumentu (proud WordDocument)");
+  EXPECT_EQ(Word97Fault("old"), "nejde o složený soubor OLE");
+
+  // A stand-in LibreOffice leaves the first `bytes` of the good file, after `before`.
+  const auto fake = [&](std::size_t bytes, const std::string& before) {
+    WriteFakeSoffice(dir, before +
+                              "while [ $# -gt 0 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\n"
+                              "mkdir -p \"$out\" && head -c " +
+                              std::to_string(bytes) + " '" + dir.File("good.doc") + "' > \"$out/report.doc\"\n");
+  };
+  TEnvOverride path("PATH", dir.Path());
+  WriteBytes(target, "old");
+  const std::string fullDisk = "Error: Please verify input parameters... (SfxBaseModel::impl_store failed: 0x507)";
+  fake(good.size() / 2, "echo '" + fullDisk + "' >&2\n");
+  QString message = ErrorMessageOf([&] { doc.SaveAs(target, wdFormatDocument); });
+  EXPECT_TRUE(message.contains(QString::fromStdString(fullDisk))) << message.toStdString();
+  fake(good.size(), "echo '" + fullDisk + "'\n");
+  message = ErrorMessageOf([&] { doc.SaveAs(target, wdFormatDocument); });
+  EXPECT_TRUE(message.contains(QString::fromStdString(fullDisk))) << "a whole file, but an error reported";
+  fake(good.size() - 512, "");
+  message = ErrorMessageOf([&] { doc.SaveAs(target, wdFormatDocument); });
+  EXPECT_TRUE(message.contains(QStringLiteral("není úplný dokument MS Word 97: soubor je zkrácený")))
+      << message.toStdString();
+  EXPECT_EQ(ReadBytes(target), "old");
+  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"good.doc", "report.doc", "soffice", "started"}));
+
+  fake(good.size(), "echo 'Warning: failed to launch javaldx - java may not function correctly'\n");
+  doc.SaveAs(target, wdFormatDocument);
+  EXPECT_EQ(ReadBytes(target), good);
+}
+
+TEST(TWordDocument, ConversionEndsWhenTheProgramThatStartedItIsKilled) {
+  TTempDir dir;
+  WriteFakeSoffice(dir, "sleep 60 &\necho $! > '" + dir.File("child") + "'\nwait\n");
+  TEnvOverride path("PATH", dir.Path());
+  std::filesystem::create_directory(dir.File("tmp"));
+  TEnvOverride tmp("TMPDIR", dir.File("tmp"));  // the killed export leaves its work folder there
+  TWordDocument doc;
+  const pid_t exporter = ::fork();
+  if (exporter == 0) {
+    try {
+      doc.SaveAs(dir.File("report.doc"), wdFormatDocument);
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  ASSERT_GT(exporter, 0);
+  std::string child;
+  for (int i = 0; i < 1000 && (child.empty() || child.back() != '\n'); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (std::filesystem::exists(dir.File("child"))) child = ReadBytes(dir.File("child"));
+  }
+  ASSERT_FALSE(child.empty()) << "the stand-in LibreOffice did not start";
+  ::kill(exporter, SIGKILL);
+  ::waitpid(exporter, nullptr, 0);
+  const pid_t soffice = std::stoi(ReadBytes(dir.File("started"))), sleeper = std::stoi(child);
+  EXPECT_TRUE(ProcessGone(soffice));
+  EXPECT_TRUE(ProcessGone(sleeper));
+  for (const pid_t left : {soffice, sleeper}) ::kill(left, SIGKILL);
 }

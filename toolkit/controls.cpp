@@ -181,17 +181,28 @@ void SetItemHeight(QAbstractItemView* view, int height) {
 
 namespace {
 
-// Sees a window hide and the pointer leave a button while a popup holds the
-// mouse, and resets the buttons then.
+// Sees the buttons' window hide or be blocked by a modal window opened over
+// it, and the pointer leave a button while a popup holds the mouse, and
+// resets the buttons then.
 class THoverWatcher : public QObject {
  public:
   explicit THoverWatcher(THoverButtons& buttons) : buttons_(buttons) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Hide ? static_cast<QWidget*>(watched)->isWindow()
-                                      : event->type() == QEvent::Leave && QApplication::activePopupWidget())
-      buttons_.Reset();
+    bool reset = false;
+    switch (event->type()) {
+      case QEvent::Hide:
+      case QEvent::WindowBlocked:
+        reset = static_cast<QWidget*>(watched)->isWindow();
+        break;
+      case QEvent::Leave:
+        reset = QApplication::activePopupWidget() != nullptr;
+        break;
+      default:
+        break;
+    }
+    if (reset) buttons_.Reset();
     return false;
   }
 

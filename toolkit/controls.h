@@ -133,9 +133,10 @@ void SetItemHeight(QAbstractItemView* view, int height);
 // its over look. Only the window's own mouse-move handlers call Swap (bound
 // to a button) and Reset (bound to the background), so a look is copied only
 // when a button's state changes, never on every move. Besides the handlers,
-// the window itself hiding and the pointer leaving a button while a popup
-// (a drop-down list) takes the mouse act as a move over the background: the
-// background's own handler sees no move then, and the button would stay lit.
+// the window hiding or being blocked by a modal window opened over it, and
+// the pointer leaving a button while a popup (a drop-down list) holds the
+// mouse, act as a move over the background: the background's own handler
+// sees no move then, and the button would stay lit.
 class THoverButtons {
  public:
   THoverButtons();

@@ -170,11 +170,7 @@ TEST_F(Questionnaire, ADoubleClickTurnsOnePage) {
       DoubleClick(w, QStringLiteral("nextbuttonimage"));
       EXPECT_EQ(f->CurrentPage, page);
     }
-    EXPECT_TRUE(w->isVisible()) << "page 10 is not passed";
-    DoubleClick(w, QStringLiteral("backbuttonimage"));
-    EXPECT_EQ(f->CurrentPage, 9);
-    DoubleClick(w, QStringLiteral("nextbuttonimage"));
-    DoubleClick(w, QStringLiteral("nextbuttonimage"));
+    DoubleClick(w, QStringLiteral("nextbuttonimage"));  // page 10 closes once
   }));
   EXPECT_EQ(f->ShowModal(), mrOk);
   EXPECT_TRUE(run.Done());

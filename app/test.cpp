@@ -67,6 +67,10 @@ void TMyNumber::mousePressEvent(QMouseEvent* event) {
   event->accept();
 }
 
+void TMyNumber::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();  // a double-click is one click, as on the box under the digit
+}
+
 void TMyNumber::mouseReleaseEvent(QMouseEvent* event) {
   const bool click = click_.Release(event, rect());
   event->accept();
@@ -188,9 +192,12 @@ void TTestForm::BuildPage(const TPage& page) {
     label->show();
     ItemLabels[i] = label;
 
-    if (i % 2 == 1) {
+    // The guide runs from the end of the text to the boxes; a text that
+    // reaches its end (trailing blanks included) has none.
+    const int guideStart = label->x() + label->width() + 10;
+    if (i % 2 == 1 && guideStart < kGuideEnd) {
       const int y = label->y() + label->height() / 2;
-      painter.drawLine(label->x() + label->width() + 10, y, kGuideEnd, y);
+      painter.drawLine(guideStart, y, kGuideEnd, y);
     }
 
     for (int j = 1; j <= kColumns; ++j) {

@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -79,6 +80,12 @@ void TImage::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit clicked();
 }
 
+void TImage::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The toolkit would take the second press of a double-click for a press of
+  // its own, and the release after it for a second click.
+  event->accept();
+}
+
 void TImage::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   const QPoint at = event->position().toPoint();
@@ -123,6 +130,36 @@ QStringList TListBox::Items() const {
   return items;
 }
 
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+  QLineEdit::mousePressEvent(event);
+  KeepCursorInText();
+}
+
+void TMaskEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+  QLineEdit::mouseDoubleClickEvent(event);
+  KeepCursorInText();
+}
+
+void TMaskEdit::KeepCursorInText() {
+  if (hasSelectedText()) return;
+  // The mask's blank stands for a free position ("###; " shows "   " empty).
+  const QString mask = inputMask();
+  const qsizetype semicolon = mask.lastIndexOf(QLatin1Char(';'));
+  const QChar blank = semicolon >= 0 && semicolon + 1 < mask.size() ? mask[semicolon + 1] : QLatin1Char(' ');
+  const QString shown = displayText();
+  qsizetype end = shown.size();
+  while (end > 0 && shown[end - 1] == blank) --end;
+  const qsizetype at = cursorPosition();
+  if (at < end) return;  // within the typed text: edited where clicked
+  qsizetype to = end;
+  if (end == shown.size()) {
+    const qsizetype free = shown.indexOf(blank);
+    if (free < 0) return;  // every position taken
+    to = free;
+  }
+  if (to != at) setCursorPosition(static_cast<int>(to));
+}
+
 namespace {
 
 class TItemHeightDelegate : public QStyledItemDelegate {
@@ -142,8 +179,47 @@ void SetItemHeight(QAbstractItemView* view, int height) {
   view->setItemDelegate(new TItemHeightDelegate(height, view));
 }
 
+namespace {
+
+// Sees the buttons' window hide or be blocked by a modal window opened over
+// it, and the pointer leave a button while a popup holds the mouse, and
+// resets the buttons then.
+class THoverWatcher : public QObject {
+ public:
+  explicit THoverWatcher(THoverButtons& buttons) : buttons_(buttons) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    bool reset = false;
+    switch (event->type()) {
+      case QEvent::Hide:
+      case QEvent::WindowBlocked:
+        reset = static_cast<QWidget*>(watched)->isWindow();
+        break;
+      case QEvent::Leave:
+        reset = QApplication::activePopupWidget() != nullptr;
+        break;
+      default:
+        break;
+    }
+    if (reset) buttons_.Reset();
+    return false;
+  }
+
+ private:
+  THoverButtons& buttons_;
+};
+
+}  // namespace
+
+THoverButtons::THoverButtons() : watcher_(std::make_unique<THoverWatcher>(*this)) {}
+
+THoverButtons::~THoverButtons() = default;
+
 void THoverButtons::Add(TImage* button, TImage* normal, TImage* over) {
   buttons_.push_back({button, normal, over});
+  button->installEventFilter(watcher_.get());
+  button->window()->installEventFilter(watcher_.get());
   normal->hide();
   over->hide();
   button->SetAutoSize(true);

@@ -4,8 +4,10 @@
 #include <QCollator>
 #include <QFrame>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 // A click as the platform's controls count it: the left button pressed on a
@@ -23,7 +25,8 @@ class TClick {
 // A picture on a window. It draws its picture from its upper-left corner
 // (or stretched over its whole area), optionally with the colour of the
 // picture's lower-left pixel left out (Transparent), and reports clicks and
-// every mouse move over it, also moves without a button held.
+// every mouse move over it, also moves without a button held. A double-click
+// is one click: its second press starts no click of its own.
 class TImage : public QWidget {
   Q_OBJECT
 
@@ -57,6 +60,7 @@ class TImage : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
@@ -101,6 +105,25 @@ class TListBox : public QListWidget {
   QCollator collator_;
 };
 
+// A masked edit: a line edit with an input mask whose positions may be far
+// narrower than the box. A click past the text typed so far puts the cursor
+// where that text ends, or on the first free position when the text already
+// reaches the last one, so what is typed next lands in the box wherever the
+// box was clicked.
+class TMaskEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit TMaskEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void KeepCursorInText();
+};
+
 // Every row of the view (a list, or the drop-down of a combo box) `height` pixels high.
 void SetItemHeight(QAbstractItemView* view, int height);
 
@@ -109,9 +132,18 @@ void SetItemHeight(QAbstractItemView* view, int height);
 // the button's Tag is 0 while it shows its normal look and 1 while it shows
 // its over look. Only the window's own mouse-move handlers call Swap (bound
 // to a button) and Reset (bound to the background), so a look is copied only
-// when a button's state changes, never on every move.
+// when a button's state changes, never on every move. Besides the handlers,
+// the window hiding or being blocked by a modal window opened over it, and
+// the pointer leaving a button while a popup (a drop-down list) holds the
+// mouse, act as a move over the background: the background's own handler
+// sees no move then, and the button would stay lit.
 class THoverButtons {
  public:
+  THoverButtons();
+  ~THoverButtons();
+  THoverButtons(const THoverButtons&) = delete;
+  THoverButtons& operator=(const THoverButtons&) = delete;
+
   // Buttons are visited in the order they are added. The two looks are
   // hidden, and the button takes its normal look and size with tag 0.
   void Add(TImage* button, TImage* normal, TImage* over);
@@ -139,4 +171,5 @@ class THoverButtons {
   };
   TButton& Find(TImage* button);
   std::vector<TButton> buttons_;
+  std::unique_ptr<QObject> watcher_;  // the hide and leave events above
 };

@@ -354,7 +354,10 @@ TEST_F(DatabaseBrowserTest, ThePersonalDataDialogChangesNothingInTheDatabase) {
             EXPECT_EQ(InfoForm->ResultRecord.Name.str(), "Alois");
             EXPECT_NE(InfoForm->JmenoEdit->text(), QStringLiteral("Alois"));  // not filled from the record
             InfoForm->JmenoEdit->setText(QStringLiteral("Šimon Řezník"));
-            InfoForm->VekEdit->setText(QStringLiteral("123"));
+            // The age box clicked near its right edge, far past its three positions.
+            QLineEdit* age = InfoForm->VekEdit;
+            ClickAt(w, age->mapTo(w, QPoint(age->width() - 3, age->height() / 2)));
+            TypeText(age, QStringLiteral("123"));
             InfoForm->PohlaviComboBox->setCurrentIndex(1);
             InfoForm->VzdelaniComboBox->setCurrentIndex(5);
             InfoForm->StudiumComboBox->setCurrentIndex(3);

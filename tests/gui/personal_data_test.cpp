@@ -90,6 +90,39 @@ TEST_F(PersonalData, ControlsListsAndLimits) {
   EXPECT_TRUE(run.Done());
 }
 
+// The age box clicked anywhere takes what is typed; a drop-down list opened
+// under the lit Next (the list takes the mouse, so the background sees no
+// move) unlights it when the pointer leaves it.
+TEST_F(PersonalData, AgeBoxClickedAnywhereAndNextUnderADropDownList) {
+  TInputForm* f = InputForm;
+  TModalAnswers run(Steps([f](QWidget* w) {
+    TMaskEdit* age = f->VekEdit;
+    const int middle = age->height() / 2;
+    for (const int x : {3, age->width() / 2, age->width() - 3}) {
+      SCOPED_TRACE(x);
+      age->clear();
+      ClickAt(w, age->mapTo(w, QPoint(x, middle)));
+      Type(age, QStringLiteral("15"));
+      EXPECT_EQ(age->displayText(), QStringLiteral("15 "));
+    }
+    ClickAt(w, age->mapTo(w, QPoint(age->width() - 3, middle)));  // goes on where the digits end
+    Type(age, QStringLiteral("9"));
+    EXPECT_EQ(age->displayText(), QStringLiteral("159"));
+
+    MoveOver(w, QStringLiteral("nextbuttonimage"));
+    f->StudiumComboBox->setFocus();
+    PressKey(w, Qt::Key_F4);
+    ASSERT_TRUE(QApplication::activePopupWidget());
+    QEvent leave(QEvent::Leave);  // what the window system sends the button then
+    QApplication::sendEvent(f->nextbuttonimage, &leave);
+    EXPECT_EQ(f->nextbuttonimage->Picture(), f->image_next_normal->Picture());
+    f->StudiumComboBox->hidePopup();
+    PressCtrlJ(w);
+  }));
+  EXPECT_EQ(f->ShowModal(), mrCancel);
+  EXPECT_TRUE(run.Done());
+}
+
 TEST_F(PersonalData, NextChecksNameSexAndEducationInOrder) {
   TInputForm* f = InputForm;
   QStringList texts(3);

@@ -140,6 +140,12 @@ void Click(QWidget* window, const QString& childName) {
   ClickAt(window, at);
 }
 
+void DoubleClick(QWidget* window, const QString& childName) {
+  const QPoint at = PointOf(window, childName);
+  MoveMouse(window, at);
+  if (QWindow* handle = HandleOf(window)) QTest::mouseDClick(handle, Qt::LeftButton, Qt::NoModifier, at);
+}
+
 void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
   if (QWindow* handle = HandleOf(window)) QTest::keyClick(handle, static_cast<Qt::Key>(key), modifiers);
 }

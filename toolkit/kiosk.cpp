@@ -268,7 +268,8 @@ class TKiosk : public QObject {
     for (const TKept& kept : kept_) {
       QWidget* w = kept.Window;
       if (!w || !w->isVisible() || !w->windowState().testFlag(Qt::WindowMinimized)) continue;
-      w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+      // Mapped again directly: the window manager shows it where it was.
+      kiosk_x11::Restore(display_, w->winId());
       kiosk_x11::SetAbove(display_, w->winId(), true, kept.FullScreen);
     }
     if (!FocusLost()) {

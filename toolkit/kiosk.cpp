@@ -110,6 +110,8 @@ class TKiosk : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || !w->isWindow() || IsOutside(w)) return false;
+    // Showing and hiding by the window system (minimising) is no new showing.
+    if (event->spontaneous() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) return false;
     switch (event->type()) {
       case QEvent::Show:
         // Sent before the window reaches the window system, so what it asks

@@ -166,12 +166,15 @@ class TKiosk : public QObject {
 
   // A window of the run about to be shown: it belongs to no window from
   // before the run (the window manager would raise that one with it, above
-  // the backdrop, and minimise it with it), and it asks for no minimise or
-  // maximise button (window managers that honour the request leave them out).
+  // the backdrop, and minimise it with it) and not to the backdrop (minimised
+  // with it, the backdrop would bare the desktop), and it asks for no minimise
+  // or maximise button (window managers that honour the request leave them out).
   void PrepareRunWindow(QWidget* w) {
     QWindow* handle = w->windowHandle();
     if (!handle) return;
-    if (IsOutsideWindow(handle->transientParent())) handle->setTransientParent(nullptr);
+    const QWindow* owner = handle->transientParent();
+    if (owner && (IsOutsideWindow(owner) || owner->geometry() == TForm::ScreenRect()))
+      handle->setTransientParent(nullptr);
     Qt::WindowFlags flags = handle->flags();
     if (flags.testFlag(Qt::FramelessWindowHint)) return;
     // Without the customise hint a plain window gets every button; with it, exactly those asked for.

@@ -95,8 +95,8 @@ class TKiosk : public QObject {
       // The windows from before the run as they were, also when the window
       // manager minimised them together with a window of the run.
       for (const TOutside& outside : outside_)
-        if (outside.Window && outside.Window->windowState() != outside.State)
-          outside.Window->setWindowState(outside.State);
+        if (outside.Window && outside.Window->isMinimized() && !outside.State.testFlag(Qt::WindowMinimized))
+          kiosk_x11::Restore(display_, outside.Window->winId());
       kiosk_x11::SuspendScreenSaver(display_, false);
     }
     kept_.clear();
@@ -108,11 +108,15 @@ class TKiosk : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::Hide && type != QEvent::WindowActivate &&
+        type != QEvent::WindowStateChange)
+      return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || !w->isWindow() || IsOutside(w)) return false;
     // Showing and hiding by the window system (minimising) is no new showing.
-    if (event->spontaneous() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) return false;
-    switch (event->type()) {
+    if (event->spontaneous() && (type == QEvent::Show || type == QEvent::Hide)) return false;
+    switch (type) {
       case QEvent::Show:
         // Sent before the window reaches the window system, so what it asks
         // of the window manager is in place when it is mapped.

@@ -156,11 +156,17 @@ class DesktopLock : public GuiTest {
   void SetUp() override {
     if (!desktopStarted) GTEST_SKIP() << "Xvfb and openbox are needed for the desktop tests";
     InitFrameworkTables();
+    saved_ = QDir::currentPath();
     ASSERT_TRUE(dir_.isValid() && QDir::setCurrent(dir_.path()));
     if (!MainForm) CreateZoviForms();
   }
+  void TearDown() override {
+    QDir::setCurrent(saved_);
+    GuiTest::TearDown();
+  }
 
   QTemporaryDir dir_;
+  QString saved_;
 };
 
 TEST_F(DesktopLock, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
@@ -169,55 +175,56 @@ TEST_F(DesktopLock, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
   ASSERT_TRUE(WaitFor([&] { return Shown(main); }));
 
   TMinimiseSeen minimise;
-  TModalAnswers answers(
-      {
-          [&](QWidget* intro) {
-            // The main window stays behind the backdrop, the run's window in front of it.
-            EXPECT_TRUE(WaitFor([&] {
-              return Shown(Id(intro)) && Shown(Id(BlankForm)) && Level(main) < Level(Id(BlankForm)) &&
-                     Level(Id(BlankForm)) < Level(Id(intro));
-            })) << Level(main)
-                << " " << Level(Id(BlankForm)) << " " << Level(Id(intro));
-            EXPECT_FALSE(KeptAbove(main));
-            Click(intro, QStringLiteral("nextbuttonimage"));
-            Click(intro, QStringLiteral("nextbuttonimage"));
-          },
-          [](QWidget* input) {
-            // Name and sex given, no education: one error box.
-            InputForm->JmenoEdit->setText(QStringLiteral("Jan"));
-            InputForm->PohlaviComboBox->setCurrentIndex(0);
-            Click(input, QStringLiteral("nextbuttonimage"));
-          },
-          [&](QWidget* box) {
-            EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
-            const Window id = Id(box);
-            ASSERT_TRUE(WaitFor([&] { return Shown(id) && Focus() == id; }));
-            // Minimised as the window manager's button does it: back at once, in front, with the focus.
-            qApp->installEventFilter(&minimise);
-            // The window manager may let a request pass while it settles a new window: asked again until it acts.
-            for (int i = 0; i < 10 && !minimise.Seen; ++i) {
-              XIconifyWindow(X, id, DefaultScreen(X));
-              XFlush(X);
-              (void)QTest::qWaitFor([&] { return minimise.Seen; }, 500);
-            }
-            EXPECT_TRUE(WaitFor([&] {
-              return minimise.Seen && Shown(id) && Shown(Id(InputForm)) && Shown(Id(BlankForm)) && Focus() == id &&
-                     Level(id) > Level(Id(BlankForm));
-            })) << minimise.Seen
-                << Shown(id) << Shown(Id(InputForm)) << (Focus() == id) << Level(id) << Level(Id(BlankForm));
-            // Another program takes the focus: the box takes it back.
-            const Window other = XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
-            XMapWindow(X, other);
-            EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
-            XSetInputFocus(X, other, RevertToParent, CurrentTime);
-            EXPECT_EQ(Focus(), other);
-            EXPECT_TRUE(WaitFor([&] { return Focus() == id; }));
-            XDestroyWindow(X, other);
-            PressBoxButton(box, QMessageBox::Ok);
-          },
-          [](QWidget* input) { PressCtrlJ(input); },
-      },
-      30000);
+  TModalAnswers answers({
+                            [&](QWidget* intro) {
+                              // The main window stays behind the backdrop, the run's window in front of it.
+                              EXPECT_TRUE(WaitFor([&] {
+                                return Shown(Id(intro)) && Shown(Id(BlankForm)) && Level(main) < Level(Id(BlankForm)) &&
+                                       Level(Id(BlankForm)) < Level(Id(intro));
+                              })) << Level(main)
+                                  << " " << Level(Id(BlankForm)) << " " << Level(Id(intro));
+                              EXPECT_FALSE(KeptAbove(main));
+                              Click(intro, QStringLiteral("nextbuttonimage"));
+                              Click(intro, QStringLiteral("nextbuttonimage"));
+                            },
+                            [](QWidget* input) {
+                              // Name and sex given, no education: one error box.
+                              InputForm->JmenoEdit->setText(QStringLiteral("Jan"));
+                              InputForm->PohlaviComboBox->setCurrentIndex(0);
+                              Click(input, QStringLiteral("nextbuttonimage"));
+                            },
+                            [&](QWidget* box) {
+                              EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
+                              const Window id = Id(box);
+                              ASSERT_TRUE(WaitFor([&] { return Shown(id) && Focus() == id; }));
+                              // Minimised as the window manager's button does it: back at once, in front, with the
+                              // focus.
+                              qApp->installEventFilter(&minimise);
+                              // The window manager may let a request pass while it settles a new window: asked again
+                              // until it acts.
+                              for (int i = 0; i < 10 && !minimise.Seen; ++i) {
+                                XIconifyWindow(X, id, DefaultScreen(X));
+                                XFlush(X);
+                                (void)QTest::qWaitFor([&] { return minimise.Seen; }, 500);
+                              }
+                              EXPECT_TRUE(WaitFor([&] {
+                                return minimise.Seen && Shown(id) && Shown(Id(InputForm)) && Shown(Id(BlankForm)) &&
+                                       Focus() == id && Level(id) > Level(Id(BlankForm));
+                              }));
+                              // Another program takes the focus: the box takes it back.
+                              const Window other =
+                                  XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
+                              XMapWindow(X, other);
+                              EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
+                              XSetInputFocus(X, other, RevertToParent, CurrentTime);
+                              EXPECT_EQ(Focus(), other);
+                              EXPECT_TRUE(WaitFor([&] { return Focus() == id; }));
+                              XDestroyWindow(X, other);
+                              PressBoxButton(box, QMessageBox::Ok);
+                            },
+                            [](QWidget* input) { PressCtrlJ(input); },
+                        },
+                        30000);
   MainForm->NewTestMenuItemClick();
   EXPECT_TRUE(answers.Done()) << answers.Windows().join(QLatin1Char(' ')).toStdString();
   EXPECT_TRUE(minimise.Seen);

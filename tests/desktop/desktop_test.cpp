@@ -222,7 +222,12 @@ TEST_F(DesktopLock, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
                               XDestroyWindow(X, other);
                               PressBoxButton(box, QMessageBox::Ok);
                             },
-                            [](QWidget* input) { PressCtrlJ(input); },
+                            [](QWidget* input) {
+                              // What was entered survives the minimising.
+                              EXPECT_EQ(InputForm->JmenoEdit->text(), QStringLiteral("Jan"));
+                              EXPECT_EQ(InputForm->PohlaviComboBox->currentIndex(), 0);
+                              PressCtrlJ(input);
+                            },
                         },
                         30000);
   MainForm->NewTestMenuItemClick();

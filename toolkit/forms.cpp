@@ -119,6 +119,9 @@ void TForm::FormKeyDown(int, Qt::KeyboardModifiers) {}
 
 void TForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // A window shown again by the window system after it was minimised keeps
+  // its place and what was entered in it: that is no new showing.
+  if (event->spontaneous()) return;
   if (centredOnShow_) CentreOnScreen();
   Guarded([&] { FormShow(); });
 }

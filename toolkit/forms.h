@@ -11,7 +11,8 @@
 // nothing. The hooks FormCreate, FormShow, FormKeyDown and FormCloseQuery run
 // inside the application's default handler (dialogs.h), so an error in them
 // is reported in the error box and the window carries on (a window whose
-// FormShow fails opens all the same).
+// FormShow fails opens all the same). FormShow runs when the window is shown,
+// not when the window system shows it again after it was minimised.
 #include <QDialog>
 #include <functional>
 

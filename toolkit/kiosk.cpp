@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <vector>
@@ -40,6 +41,10 @@ _XDisplay* X11Display() {
 
 const QString kScreenSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
 constexpr int kBusTimeoutMs = 1000;
+// How long the focus may stay away from the run before it is taken back, and
+// how often the run tries in a row.
+constexpr int kRecoverDelayMs = 100;
+constexpr int kRecoverTries = 20;
 
 QDBusMessage ScreenSaverCall(const QString& method) {
   return QDBusMessage::createMethodCall(kScreenSaverService, QStringLiteral("/org/freedesktop/ScreenSaver"),
@@ -59,10 +64,16 @@ class TKiosk : public QObject {
     display_ = X11Display();
     if (!display_) return;
     kiosk_x11::SuspendScreenSaver(display_, true);
+    // The windows already on the screen (the counsellor's main window) are not
+    // the run's: they stay behind the backdrop for the whole run.
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (IsRunWindow(w) && w->isVisible()) outside_.push_back({w, w->windowState()});
     // Windows shown from now on are kept above the panels and hold the keyboard.
     qApp->installEventFilter(this);
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (IsRunWindow(w) && w->isVisible()) KeepAbove(w);
+    focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] { WatchFocus(); });
+    recover_.setSingleShot(true);
+    recover_.setInterval(kRecoverDelayMs);
+    recoverConnection_ = connect(&recover_, &QTimer::timeout, this, [this] { Recover(); });
     HoldKeyboard();
   }
 
@@ -70,27 +81,59 @@ class TKiosk : public QObject {
     if (desktop_ == TDesktop::StateOnly) return;
     if (display_) {
       qApp->removeEventFilter(this);
+      disconnect(focusWatch_);
+      disconnect(recoverConnection_);
+      recover_.stop();
       kiosk_x11::UngrabKeyboard(display_);
       for (const TKept& kept : kept_) {
         if (!kept.Window) continue;
         // A hidden window has lost the states already; its next showing sets its own.
         if (kept.Window->isVisible()) kiosk_x11::SetAbove(display_, kept.Window->winId(), false, kept.FullScreen);
         if (kept.FullScreen) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
+        AllowMinimise(kept.Window);
       }
+      // The windows from before the run as they were, also when the window
+      // manager minimised them together with a window of the run.
+      for (const TOutside& outside : outside_)
+        if (outside.Window && outside.Window->isMinimized() && !outside.State.testFlag(Qt::WindowMinimized))
+          kiosk_x11::Restore(display_, outside.Window->winId());
       kiosk_x11::SuspendScreenSaver(display_, false);
     }
     kept_.clear();
+    outside_.clear();
+    recoverTries_ = 0;
     display_ = nullptr;
     AllowScreenSaver();
   }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::Hide && type != QEvent::WindowActivate &&
+        type != QEvent::WindowStateChange)
+      return false;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || !w->isWindow() || IsOutside(w)) return false;
+    // Showing and hiding by the window system (minimising) is no new showing.
+    if (event->spontaneous() && (type == QEvent::Show || type == QEvent::Hide)) return false;
+    switch (type) {
       case QEvent::Show:
+        // Sent before the window reaches the window system, so what it asks
+        // of the window manager is in place when it is mapped.
+        if (IsRunWindow(w)) PrepareRunWindow(w);
+        Review(w, true);
+        break;
       case QEvent::Hide:
+        if (IsRunWindow(w)) AllowMinimise(w);
+        Review(w, false);
+        break;
       case QEvent::WindowActivate:
-        if (auto* w = qobject_cast<QWidget*>(watched); w && w->isWindow()) Review(w, event->type() == QEvent::Show);
+        Review(w, false);
+        break;
+      case QEvent::WindowStateChange:
+        // A window of the run minimised (its own button, or the window manager
+        // minimising it with the window it belongs to) comes back at once.
+        if (w->isVisible() && w->windowState().testFlag(Qt::WindowMinimized)) recover_.start(0);
         break;
       default:
         break;
@@ -103,10 +146,53 @@ class TKiosk : public QObject {
     QPointer<QWidget> Window;
     bool FullScreen;
   };
+  struct TOutside {
+    QPointer<QWidget> Window;
+    Qt::WindowStates State;  // as it was when the lock began
+  };
 
   static bool IsRunWindow(const QWidget* w) {
     const Qt::WindowType type = w->windowType();
     return w->isWindow() && (type == Qt::Window || type == Qt::Dialog);
+  }
+
+  bool IsOutside(const QWidget* w) const {
+    for (const TOutside& outside : outside_)
+      if (outside.Window == w) return true;
+    return false;
+  }
+
+  bool IsOutsideWindow(const QWindow* window) const {
+    for (const TOutside& outside : outside_)
+      if (outside.Window && outside.Window->windowHandle() == window) return true;
+    return false;
+  }
+
+  // A window of the run about to be shown: it belongs to no window from
+  // before the run (the window manager would raise that one with it, above
+  // the backdrop, and minimise it with it) and not to the backdrop (minimised
+  // with it, the backdrop would bare the desktop), and it asks for no minimise
+  // or maximise button (window managers that honour the request leave them out).
+  void PrepareRunWindow(QWidget* w) {
+    QWindow* handle = w->windowHandle();
+    if (!handle) return;
+    const QWindow* owner = handle->transientParent();
+    if (owner && (IsOutsideWindow(owner) || owner->geometry() == TForm::ScreenRect()))
+      handle->setTransientParent(nullptr);
+    Qt::WindowFlags flags = handle->flags();
+    if (flags.testFlag(Qt::FramelessWindowHint)) return;
+    // Without the customise hint a plain window gets every button; with it, exactly those asked for.
+    if (!flags.testFlag(Qt::CustomizeWindowHint))
+      flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    flags |= Qt::CustomizeWindowHint;
+    flags &= ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    if (flags != handle->flags()) handle->setFlags(flags);
+  }
+
+  // The window's own buttons again, for a showing after the run.
+  static void AllowMinimise(QWidget* w) {
+    if (QWindow* handle = w->windowHandle(); handle && handle->flags() != w->windowFlags())
+      handle->setFlags(w->windowFlags());
   }
 
   // A window was shown, hidden or activated: once the window system has
@@ -145,10 +231,70 @@ class TKiosk : public QObject {
     QWidget* holder = nullptr;
     for (const TKept& kept : kept_)
       if (kept.Window && kept.Window->isVisible() && kept.FullScreen) holder = kept.Window;
-    if (!holder) holder = QApplication::activeModalWidget();
-    if (!holder) holder = QApplication::activeWindow();
+    if (!holder) holder = FrontWindow();
     if (!holder || !holder->isVisible() || !holder->windowHandle()) return;
     holder->windowHandle()->setKeyboardGrabEnabled(true);
+  }
+
+  // The run's window that the respondent works in: the modal window on top,
+  // else the last shown window of the run still on the screen.
+  QWidget* FrontWindow() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->isVisible() && !IsOutside(modal)) return modal;
+    for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
+      if (it->Window && it->Window->isVisible() && !it->FullScreen) return it->Window;
+    for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
+      if (it->Window && it->Window->isVisible()) return it->Window;
+    return nullptr;
+  }
+
+  // true when the keys would not reach the run's front window: no window of
+  // the program has the focus (another program took it), or a window from
+  // before the run or the backdrop has it while a window of the run is in front.
+  bool FocusLost() const {
+    QWidget* front = FrontWindow();
+    if (!front) return false;
+    if (front->windowState().testFlag(Qt::WindowMinimized)) return true;
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (!focus) return true;
+    if (IsOutsideWindow(focus)) return true;
+    for (const TKept& kept : kept_)
+      if (kept.FullScreen && kept.Window && kept.Window != front && kept.Window->windowHandle() == focus) return true;
+    return false;
+  }
+
+  void WatchFocus() {
+    // Focus passes through no window for a moment when a window of the run
+    // closes and the next one opens: a short wait lets that settle first.
+    if (FocusLost() && !recover_.isActive()) recover_.start(kRecoverDelayMs);
+  }
+
+  // Every minimised window of the run shown again, the front window raised
+  // and given the focus. Checked again a few times, as the window manager
+  // maps the restored windows and moves the focus in its own time.
+  void Recover() {
+    if (!display_) return;
+    for (const TKept& kept : kept_) {
+      QWidget* w = kept.Window;
+      if (!w || !w->isVisible() || !w->windowState().testFlag(Qt::WindowMinimized)) continue;
+      // Mapped again directly: the window manager shows it where it was.
+      kiosk_x11::Restore(display_, w->winId());
+      kiosk_x11::SetAbove(display_, w->winId(), true, kept.FullScreen);
+    }
+    if (!FocusLost()) {
+      recoverTries_ = 0;
+      return;
+    }
+    if (QWidget* front = FrontWindow()) {
+      front->raise();
+      front->activateWindow();
+      kiosk_x11::Focus(display_, front->winId());
+      HoldKeyboard();
+    }
+    if (++recoverTries_ < kRecoverTries)
+      recover_.start(kRecoverDelayMs);
+    else
+      recoverTries_ = 0;  // the desktop refuses; the next loss of focus tries again
   }
 
   void InhibitScreenSaver() {
@@ -174,6 +320,11 @@ class TKiosk : public QObject {
   TDesktop desktop_ = TDesktop::StateOnly;
   _XDisplay* display_ = nullptr;
   std::vector<TKept> kept_;
+  std::vector<TOutside> outside_;
+  QMetaObject::Connection focusWatch_;
+  QMetaObject::Connection recoverConnection_;
+  QTimer recover_;
+  int recoverTries_ = 0;
   std::vector<QPointer<QWidget>> pendingAbove_;
   bool reviewPosted_ = false;
   bool inhibited_ = false;

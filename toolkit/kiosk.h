@@ -2,11 +2,17 @@
 // The desktop lock of a test run: while it holds, the respondent cannot reach
 // the rest of the desktop and the screen does not go dark.
 //
-// On X11 the lock keeps every window the program shows above the desktop's
+// On X11 the lock keeps every window the run shows above the desktop's
 // panels and docks (a window covering the whole screen is made full-screen,
-// the others are kept above), holds the keyboard for the program's windows so
-// that the desktop's own shortcuts (window switching, the launcher key) do
-// nothing, and holds off the screen saver and screen blanking (the X server's
+// the others are kept above), while the windows already on the screen when it
+// begins (the counsellor's main window) stay behind the run's backdrop. It
+// holds the keyboard for the program's windows so that the desktop's own
+// shortcuts (window switching, the launcher key) do nothing. The run's windows
+// ask for no minimise or maximise button; one minimised all the same (by a
+// window manager that offers the button anyway) is shown again at once, and
+// when the focus goes to another program, to the backdrop or to a window from
+// before the run, the run's front window takes it back. The lock holds off
+// the screen saver and screen blanking (the X server's
 // own saver and power saving, and the desktop's screen saver on the session
 // bus when there is one). Under Wayland only the screen saver can be held
 // off. Under Qt's offscreen platform the lock only records its state, so

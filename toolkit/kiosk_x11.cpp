@@ -30,6 +30,19 @@ void SetAbove(Display* display, unsigned long window, bool add, bool fullScreen)
   XFlush(display);
 }
 
+void Restore(Display* display, unsigned long window) {
+  XMapWindow(display, window);
+  XFlush(display);
+}
+
+void Focus(Display* display, unsigned long window) {
+  // Only a window that is mapped and visible can take the focus.
+  XWindowAttributes attributes{};
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return;
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  XFlush(display);
+}
+
 void UngrabKeyboard(Display* display) {
   XUngrabKeyboard(display, CurrentTime);
   XFlush(display);

@@ -11,6 +11,10 @@ void SuspendScreenSaver(_XDisplay* display, bool suspend);
 // Asks the window manager to add (or remove) the "above" state of a mapped
 // window, and with `fullScreen` its full-screen state as well.
 void SetAbove(_XDisplay* display, unsigned long window, bool add, bool fullScreen);
+// Asks the window manager to show a minimised window again.
+void Restore(_XDisplay* display, unsigned long window);
+// Gives the keyboard focus to a window of the program, when it is on the screen.
+void Focus(_XDisplay* display, unsigned long window);
 // Releases the program's hold on the keyboard.
 void UngrabKeyboard(_XDisplay* display);
 

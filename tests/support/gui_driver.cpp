@@ -54,7 +54,8 @@ void TModalAnswers::Watch(QWidget* window) {
 }
 
 bool TModalAnswers::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Hide && watched == last_) {
+  // A window minimised by the window manager (a spontaneous hide) is not closed.
+  if (event->type() == QEvent::Hide && !event->spontaneous() && watched == last_) {
     last_->removeEventFilter(this);
     last_ = nullptr;
   }

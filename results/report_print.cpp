@@ -48,7 +48,7 @@ const QString ClosingNotes[] = {
     QStringLiteral("Pro zjednodušení jsou názvy profesí uvedeny pouze v obvykle užívaném tvaru mužského nebo "
                    "ženského rodu. Samozřejmě se ale všechny profese týkají stejnou měrou mužů i žen."),
     QStringLiteral("Navržená povolání vycházejí z Vámi uvedených zájmů. Nakolik jsou tyto návrhy vhodné právě pro "
-                   "Vás posoudíte společně při konzultaci s Vaším poradcem."),
+                   "Vás, posoudíte společně při konzultaci s Vaším poradcem."),
 };
 
 // The text without the blanks and control characters at its ends.

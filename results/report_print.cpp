@@ -111,6 +111,7 @@ class TReportLayout {
   void NextPage(TSection section);
   bool EnsureRoom(int height);
   void KeepWithNext(const std::function<void()>& lead, const std::function<void()>& heading, int nextHeight);
+  void SimplifiedHeading(const QString& text, long double before, bool lineFollows);
   void ListLine(const QString& text);
   QStringList WrappedLines(const QString& paragraph);
   void PrintWrappedText(const QString& text);
@@ -400,6 +401,25 @@ int TReportLayout::Full() {
   return page_;
 }
 
+// A heading of the simplified report with the rule above it, `before` lines
+// below what precedes it, kept with the first line after it when one
+// follows; then the font of the lines under it.
+void TReportLayout::SimplifiedHeading(const QString& text, long double before, bool lineFollows) {
+  KeepWithNext(
+      [&] {
+        y_ += Lines(before);
+        Rule();
+        y_ += Lines(1.5L);
+      },
+      [&] {
+        SetHeight(ph_ / 50);
+        Text(left_, text);
+        y_ += Lines(2);
+      },
+      lineFollows ? ph_ / 70 : 0);
+  SetHeight(ph_ / 70);
+}
+
 int TReportLayout::Simplified() {
   Start(false);
   const TScoreKind kind = ReportScoreKind(fields_);
@@ -411,38 +431,14 @@ int TReportLayout::Simplified() {
   y_ += Lines(1.2L);
   bool marked[ScaleCount] = {};
   ExplainCode(marked);
-  KeepWithNext(
-      [&] {
-        y_ += Lines(0.5L);
-        Rule();
-        y_ += Lines(1.5L);
-      },
-      [&] {
-        SetHeight(ph_ / 50);
-        Text(left_, QStringLiteral("Vhodná povolání:"));
-        y_ += Lines(2);
-      },
-      fields_.ProfessionLines.empty() ? 0 : ph_ / 70);
-  SetHeight(ph_ / 70);
+  SimplifiedHeading(QStringLiteral("Vhodná povolání:"), 0.5L, !fields_.ProfessionLines.empty());
   for (const std::string& line : fields_.ProfessionLines) ListLine(FromCp1250(line));
 
   if (!fields_.NoteLines.empty()) {
     // An empty note line prints nothing, so the heading goes with the first line that prints.
     const bool printed = std::any_of(fields_.NoteLines.begin(), fields_.NoteLines.end(),
                                      [](const std::string& line) { return !Trim(FromCp1250(line)).isEmpty(); });
-    KeepWithNext(
-        [&] {
-          y_ += Lines(1.5L);
-          Rule();
-          y_ += Lines(1.5L);
-        },
-        [&] {
-          SetHeight(ph_ / 50);
-          Text(left_, QStringLiteral("Poznámky:"));
-          y_ += Lines(2);
-        },
-        printed ? ph_ / 70 : 0);
-    SetHeight(ph_ / 70);
+    SimplifiedHeading(QStringLiteral("Poznámky:"), 1.5L, printed);
     Notes();
   }
   return page_;

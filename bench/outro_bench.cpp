@@ -25,16 +25,7 @@
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "outro_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 void CreateWindows() {
-  App();
   if (OutroForm) return;
   InitFrameworkTables();
   InitContentTables();
@@ -118,4 +109,13 @@ BENCHMARK(BM_RunEndToResults)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The application lives in main, so it ends before the toolkit's own
+// objects are torn down at exit.
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -18,18 +18,6 @@
 
 namespace {
 
-void StartApplication() {
-  static int argc = 1;
-  static char name[] = "zovi";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  InitFrameworkTables();
-  InitItems();
-  InitPages();
-  CreateTestRunForms();
-}
-
 void BM_PageTurn(benchmark::State& state) {
   TTestForm* f = TestForm;
   f->StartTest(sxMale, true);
@@ -96,8 +84,15 @@ BENCHMARK(BM_ShowPersonalDataForm)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+// The application lives in main, so it ends before the toolkit's own
+// objects are torn down at exit.
 int main(int argc, char** argv) {
-  StartApplication();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  InitFrameworkTables();
+  InitItems();
+  InitPages();
+  CreateTestRunForms();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

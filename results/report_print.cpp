@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -48,7 +49,7 @@ const QString ClosingNotes[] = {
     QStringLiteral("Pro zjednodušení jsou názvy profesí uvedeny pouze v obvykle užívaném tvaru mužského nebo "
                    "ženského rodu. Samozřejmě se ale všechny profese týkají stejnou měrou mužů i žen."),
     QStringLiteral("Navržená povolání vycházejí z Vámi uvedených zájmů. Nakolik jsou tyto návrhy vhodné právě pro "
-                   "Vás posoudíte společně při konzultaci s Vaším poradcem."),
+                   "Vás, posoudíte společně při konzultaci s Vaším poradcem."),
 };
 
 // The text without the blanks and control characters at its ends.
@@ -97,16 +98,22 @@ class TReportLayout {
     height_ = pixels;
     canvas_.SetFontHeight(pixels);
   }
+  int LineHeight() { return canvas_.TextHeight(QStringLiteral("A")); }
   void Text(int x, const QString& text) {
-    if (!measuring_) canvas_.TextOut(x, y_, text);
+    if (trial_) lowest_ = std::max(lowest_, y_ + LineHeight());
+    if (!measuring_ && !trial_) canvas_.TextOut(x, y_, text);
   }
   void Rule();
+  void PersonLine(const std::string& line);
   void Start(bool caption);
   void PageTop(TSection section);
   void PageHead(TSection section);
   void NextPage(TSection section);
-  void EnsureRoom();
+  bool EnsureRoom(int height);
+  void KeepWithNext(const std::function<void()>& lead, const std::function<void()>& heading, int nextHeight);
+  void SimplifiedHeading(const QString& text, long double before, bool lineFollows);
   void ListLine(const QString& text);
+  QStringList WrappedLines(const QString& paragraph);
   void PrintWrappedText(const QString& text);
   void PrintWrappedText(const std::string& cp1250) { PrintWrappedText(FromCp1250(cp1250)); }
   void ExplainCode(bool (&marked)[ScaleCount]);
@@ -128,10 +135,15 @@ class TReportLayout {
   int page_ = 1;     // the page being drawn
   int headEnd_ = 0;  // where the current page's head ended
   TSection section_ = scResults;
+  bool trial_ = false;  // a heading laid out only to see where it ends
+  int lowest_ = 0;      // meanwhile: the lowest edge it draws
 };
 
+// A rule that would reach below the page's bottom edge is left out: rules
+// that lead into text move to the next page with it (KeepWithNext).
 void TReportLayout::Rule() {
-  if (measuring_) return;
+  if (trial_) lowest_ = std::max(lowest_, y_ + RulePen / 2);
+  if (measuring_ || trial_ || y_ + RulePen / 2 > ph_) return;
   canvas_.MoveTo(left_, y_);
   canvas_.LineTo(ruleEnd_, y_);
 }
@@ -154,11 +166,23 @@ void TReportLayout::PageHead(TSection section) {
   y_ += Lines(1.5L);
   Rule();
   y_ += Lines(0.5L);
-  Text(left_, FromCp1250(fields_.PersonLines[0]));
-  y_ += Lines(1.5L);
+  PersonLine(fields_.PersonLines[0]);
   Rule();
   y_ += Lines(2.5L);
   headEnd_ = y_;
+}
+
+// A line about the respondent, and 1.5 lines below it. One wider than the
+// wrap width (a long name) is wrapped at blanks like a paragraph, its lines
+// 1.2 lines apart.
+void TReportLayout::PersonLine(const std::string& line) {
+  const QString text = FromCp1250(line);
+  const QStringList lines = canvas_.TextWidth(text) <= wrapWidth_ ? QStringList{text} : WrappedLines(text);
+  for (qsizetype k = 0; k < lines.size(); ++k) {
+    if (k > 0) y_ += Lines(1.2L);
+    Text(left_, lines[k]);
+  }
+  y_ += Lines(1.5L);
 }
 
 void TReportLayout::NextPage(TSection section) {
@@ -167,18 +191,46 @@ void TReportLayout::NextPage(TSection section) {
   PageHead(section);
 }
 
-// A line that would run below the page's bottom edge goes to a following
-// page with the same head, in the font it was to be printed in. A page that
-// holds nothing but its head takes the line wherever it ends.
-void TReportLayout::EnsureRoom() {
-  if (y_ + canvas_.TextHeight(QStringLiteral("A")) <= ph_ || y_ <= headEnd_) return;
-  const int height = height_;
+// What reaches `height` pixels below the cursor and would run below the
+// page's bottom edge goes to a following page with the same head, in the font
+// it was to be printed in. A page that holds nothing but its head takes it
+// wherever it ends. Returns whether a page was started.
+bool TReportLayout::EnsureRoom(int height) {
+  if (y_ + height <= ph_ || y_ <= headEnd_) return false;
+  const int font = height_;
   NextPage(section_);
-  SetHeight(height);
+  SetHeight(font);
+  return true;
+}
+
+// Draws `lead` (the space and any rule that set a section off from what
+// precedes it) and `heading` (the section's heading and the space below it)
+// on one page with the first line after them, printed in the font height
+// `nextHeight` (0 when no line follows). They are first laid out without
+// drawing; when that line, or with none the heading, would end below the
+// bottom edge, the heading goes to the next page, where the page head's rule
+// stands in for the lead.
+void TReportLayout::KeepWithNext(const std::function<void()>& lead, const std::function<void()>& heading,
+                                 int nextHeight) {
+  const int top = y_, font = height_;
+  trial_ = true;
+  lowest_ = y_;
+  lead();
+  heading();
+  trial_ = false;
+  int end = lowest_;
+  if (nextHeight > 0) {
+    SetHeight(nextHeight);
+    end = std::max(end, y_ + LineHeight());
+  }
+  y_ = top;
+  SetHeight(font);
+  if (!EnsureRoom(end - top)) lead();
+  heading();
 }
 
 void TReportLayout::ListLine(const QString& text) {
-  EnsureRoom();
+  EnsureRoom(LineHeight());
   Text(left_, text);
   y_ += Lines(1.2L);
 }
@@ -186,8 +238,9 @@ void TReportLayout::ListLine(const QString& text) {
 // Words are split at blanks only. A pending line collects words while it
 // fits the wrap width; a word too wide for a line of its own is broken
 // inside, at the last character that still fits.
-void TReportLayout::PrintWrappedText(const QString& paragraph) {
+QStringList TReportLayout::WrappedLines(const QString& paragraph) {
   const QString text = Trim(paragraph);
+  QStringList lines;
   QString pending;
   const auto width = [&](const QString& s) { return canvas_.TextWidth(s); };
   qsizetype at = 0;
@@ -199,7 +252,7 @@ void TReportLayout::PrintWrappedText(const QString& paragraph) {
     while (at < text.size() && text[at] == QLatin1Char(' ')) ++at;
 
     if (!pending.isEmpty() && width(pending) <= wrapWidth_ && width(pending + QLatin1Char(' ') + word) > wrapWidth_) {
-      ListLine(pending);
+      lines << pending;
       pending = word;
     } else {
       pending = Trim(pending + QLatin1Char(' ') + word);
@@ -211,11 +264,16 @@ void TReportLayout::PrintWrappedText(const QString& paragraph) {
         (width(pending.left(mid)) <= wrapWidth_ ? fits : over) = mid;
       }
       if (fits > 1 && pending[fits].isLowSurrogate()) --fits;
-      ListLine(pending.left(fits));
+      lines << pending.left(fits);
       pending = pending.mid(fits);
     }
   }
-  if (!pending.isEmpty()) ListLine(pending);
+  if (!pending.isEmpty()) lines << pending;
+  return lines;
+}
+
+void TReportLayout::PrintWrappedText(const QString& paragraph) {
+  for (const QString& line : WrappedLines(paragraph)) ListLine(line);
 }
 
 void TReportLayout::ExplainScale(int s) {
@@ -248,10 +306,7 @@ void TReportLayout::Start(bool caption) {
   y_ += Lines(1.5L);
   Rule();
   y_ += Lines(0.5L);
-  for (int k = 0; k < 3; ++k) {
-    Text(left_, FromCp1250(fields_.PersonLines[k]));
-    y_ += Lines(1.5L);
-  }
+  for (const std::string& line : fields_.PersonLines) PersonLine(line);
   Rule();
   y_ += Lines(1.5L);
   headEnd_ = y_;
@@ -299,8 +354,16 @@ int TReportLayout::Full() {
   SetHeight(ph_ / 70);
   bool marked[ScaleCount] = {};
   ExplainCode(marked);
-  Rule();
-  y_ += Lines(1.5L);
+  // The rule goes with the first of the other scales; with none it ends the page's text.
+  const auto rule = [&] {
+    Rule();
+    y_ += Lines(1.5L);
+  };
+  if (std::find(std::begin(marked), std::end(marked), false) != std::end(marked))
+    KeepWithNext(
+        rule, [] {}, ph_ / 80);
+  else
+    rule();
   SetHeight(ph_ / 80);
   for (int s = 0; s < ScaleCount; ++s)
     if (!marked[s]) ExplainScale(s);
@@ -311,13 +374,16 @@ int TReportLayout::Full() {
   y_ += Lines(1.5L);
   SetHeight(ph_ / 70);
   for (const std::string& line : fields_.ProfessionLines) ListLine(FromCp1250(line));
-  y_ += RoundHalfEven(0.04L * ph_);
-  SetHeight(ph_ / 60);
-  Text(left_, QStringLiteral("Další vhodná povolání s jinými požadavky na vzdělání"));
-  y_ += Lines(1.5L);
+  const auto& others = fields_.OtherProfessionLines;
+  KeepWithNext([&] { y_ += RoundHalfEven(0.04L * ph_); },
+               [&] {
+                 SetHeight(ph_ / 60);
+                 Text(left_, QStringLiteral("Další vhodná povolání s jinými požadavky na vzdělání"));
+                 y_ += Lines(1.5L);
+               },
+               others.empty() ? 0 : ph_ / 80);
   SetHeight(ph_ / 80);
   // This list ends deliberately once 0.9 of the page is filled.
-  const auto& others = fields_.OtherProfessionLines;
   for (std::size_t i = 0; i < others.size(); ++i) {
     Text(left_, FromCp1250(others[i]));
     if (i < fields_.OtherProfessionLevels.size()) Text(levelsColumn_, FromCp1250(fields_.OtherProfessionLevels[i]));
@@ -335,6 +401,25 @@ int TReportLayout::Full() {
   return page_;
 }
 
+// A heading of the simplified report with the rule above it, `before` lines
+// below what precedes it, kept with the first line after it when one
+// follows; then the font of the lines under it.
+void TReportLayout::SimplifiedHeading(const QString& text, long double before, bool lineFollows) {
+  KeepWithNext(
+      [&] {
+        y_ += Lines(before);
+        Rule();
+        y_ += Lines(1.5L);
+      },
+      [&] {
+        SetHeight(ph_ / 50);
+        Text(left_, text);
+        y_ += Lines(2);
+      },
+      lineFollows ? ph_ / 70 : 0);
+  SetHeight(ph_ / 70);
+}
+
 int TReportLayout::Simplified() {
   Start(false);
   const TScoreKind kind = ReportScoreKind(fields_);
@@ -346,24 +431,14 @@ int TReportLayout::Simplified() {
   y_ += Lines(1.2L);
   bool marked[ScaleCount] = {};
   ExplainCode(marked);
-  y_ += Lines(0.5L);
-  Rule();
-  y_ += Lines(1.5L);
-
-  SetHeight(ph_ / 50);
-  Text(left_, QStringLiteral("Vhodná povolání:"));
-  y_ += Lines(2);
-  SetHeight(ph_ / 70);
+  SimplifiedHeading(QStringLiteral("Vhodná povolání:"), 0.5L, !fields_.ProfessionLines.empty());
   for (const std::string& line : fields_.ProfessionLines) ListLine(FromCp1250(line));
 
   if (!fields_.NoteLines.empty()) {
-    y_ += Lines(1.5L);
-    Rule();
-    y_ += Lines(1.5L);
-    SetHeight(ph_ / 50);
-    Text(left_, QStringLiteral("Poznámky:"));
-    y_ += Lines(2);
-    SetHeight(ph_ / 70);
+    // An empty note line prints nothing, so the heading goes with the first line that prints.
+    const bool printed = std::any_of(fields_.NoteLines.begin(), fields_.NoteLines.end(),
+                                     [](const std::string& line) { return !Trim(FromCp1250(line)).isEmpty(); });
+    SimplifiedHeading(QStringLiteral("Poznámky:"), 1.5L, printed);
     Notes();
   }
   return page_;

@@ -7,11 +7,13 @@
 // the page it is drawn on, so the layout follows the printer's resolution
 // and tests draw it on a recording canvas of an A4 page at 600 dpi.
 //
-// Nothing is lost off the bottom of a page: a paragraph or a list line that
-// would run below it continues on a following page that repeats the page's
-// head (the captions then count those pages too). The list of professions
-// with other education requirements keeps its deliberate end at 0.9 of the
-// page height.
+// Nothing is lost off the bottom of a page, and nothing is drawn below it: a
+// paragraph or a list line that would run below it continues on a following
+// page that repeats the page's head (the captions then count those pages
+// too), and a heading goes there together with the first line after it. The
+// list of professions with other education requirements keeps its deliberate
+// end at 0.9 of the page height. A person line wider than the text (a long
+// name) is wrapped at blanks like a paragraph.
 #include <QImage>
 #include <QString>
 #include <QWidget>

@@ -258,6 +258,47 @@ TEST(ReportPrint, NoTextIsLost) {
   EXPECT_EQ(d.On(d.Pages - 1)[1].Text, QStringLiteral("Dvořáková Jana, žena, 15 let"));
 }
 
+TEST(ReportPrint, HeadingsGoWithTheirFirstLineAndLongNamesWrap) {
+  // Six explained letters and 8 to 12 professions bring the notes' heading to the foot of page 1 or past it.
+  TPrintFields f = Fields();
+  f.CodeText = "RIA/SEC";
+  f.NoteLines = {"", Cp("Zájem o techniku."), Cp("Konzultace v červnu.")};
+  for (int professions = 8; professions <= 12; ++professions) {
+    f.ProfessionLines.assign(professions, Cp("Sociální pracovník**"));
+    const TDrawn d = Draw(f, true);
+    EXPECT_EQ(d.Pages, 2);
+    for (const TCanvasText& t : d.Canvas->Texts()) EXPECT_LE(t.At.y() + t.Height, PH) << t.Text.toStdString();
+    const TCanvasText heading = d.Find(QStringLiteral("Poznámky:"));
+    EXPECT_EQ(heading.Page, d.Find(QStringLiteral("Zájem o techniku.")).Page) << professions;
+    EXPECT_EQ(d.On(1).front().Text, QStringLiteral("Dvořáková Jana, žena, 15 let"));  // the short head
+    for (const TCanvasLine& l : d.Canvas->Lines()) {  // within the page, and never below the page's last text
+      EXPECT_LE(l.From.y() + l.Pen.Width / 2, PH);
+      EXPECT_TRUE(std::any_of(d.Canvas->Texts().begin(), d.Canvas->Texts().end(), [&](const TCanvasText& t) {
+        return t.Page == l.Page && t.At.y() > l.From.y();
+      })) << professions;
+    }
+  }
+
+  // A name of 100 characters: the person line wraps at blanks on page 1 and in the later heads.
+  QString name;
+  while (name.size() < 100) name += QStringLiteral("Žofie Kateřina ");
+  name.truncate(99);
+  name += QLatin1Char('X');
+  const QString person = name + QStringLiteral(", žena, 17 let");
+  f.PersonLines[0] = Cp(person.toUtf8().constData());
+  const TDrawn d = Draw(f);
+  for (int page = 0; page < d.Pages; ++page) {
+    QStringList parts;
+    for (const TCanvasText& t : d.On(page)) {
+      if (t.Font.Height != 116 || t.At.x() != 322 || !person.contains(t.Text)) continue;
+      EXPECT_LE(t.Width, 4266);
+      parts << t.Text;
+    }
+    ASSERT_EQ(parts.size(), 2) << page;
+    EXPECT_EQ(parts.join(QLatin1Char(' ')), person);
+  }
+}
+
 namespace {
 
 // Whether the texts stand on the page in this order.
@@ -302,8 +343,9 @@ TEST_F(ReportPdf, PagesReadBackWithTheirTextsInOrder) {
                         "R (Realistic, řemeslně a technicky zdatný) 52,12 vysoká", "Normované rozpětí škál 62"}));
   EXPECT_TRUE(InOrder(full[1], {"stránka 2/4, vysvětlení kódu", "Dvořáková Jana", "Kód R (Realistic)", "Kód S (Social)",
                                 "Kód E (Enterprising)", "Kód C (Conventional)"}));
-  EXPECT_TRUE(InOrder(full[2], {"stránka 3/4, vhodná povolání", "Vhodná povolání", "Elektrikář", "Truhlář*",
-                                "Další vhodná povolání", "Řidič ZŠ,SŠ", "Pro zjednodušení", "Vaším poradcem."}));
+  EXPECT_TRUE(InOrder(
+      full[2], {"stránka 3/4, vhodná povolání", "Vhodná povolání", "Elektrikář", "Truhlář*", "Další vhodná povolání",
+                "Řidič ZŠ,SŠ", "Pro zjednodušení", "pro Vás, posoudíte", "Vaším poradcem."}));
   EXPECT_TRUE(InOrder(full[3], {"stránka 4/4, poznámky", "Příliš žluťoučký kůň úpěl ďábelské ódy.", "ĚŠČŘŽÝÁÍÉŮÚŤĎŇ"}));
   const QStringList simple = PdfPages(dir_.filePath(QStringLiteral("report-simple.pdf")));
   ASSERT_EQ(simple.size(), 1);

@@ -59,7 +59,7 @@ const char* const GenderNote =
     "Pro zjednodušení jsou názvy profesí uvedeny pouze v obvykle užívaném tvaru mužského nebo ženského rodu. "
     "Samozřejmě se ale všechny profese týkají stejnou měrou mužů i žen.";
 const char* const ConsultationNote =
-    "Navržená povolání vycházejí z Vámi uvedených zájmů. Nakolik jsou tyto návrhy vhodné právě pro Vás posoudíte "
+    "Navržená povolání vycházejí z Vámi uvedených zájmů. Nakolik jsou tyto návrhy vhodné právě pro Vás, posoudíte "
     "společně při konzultaci s Vaším poradcem.";
 
 // Body paragraphs as (size, text).

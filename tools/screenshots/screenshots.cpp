@@ -1,6 +1,7 @@
 // Renders every window of the programs to one PNG each, named after the
 // window's global instance, under Qt's offscreen platform:
 //   screenshots <folder> [<result file> [<score kind 0..3>]]
+// A score kind other than 0, 1, 2 or 3 ends the tool with its usage.
 // A window is added to the list below with one line: its name and the step
 // that prepares and returns it. Given a result file, it renders that
 // respondent's results screen as well: each panel in front, and the scores
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "Fail.h"
@@ -68,6 +68,16 @@ QWidget* BrowserWithRespondents() {
   return DatabaseForm;
 }
 
+void CannotWrite(const QString& path) {
+  std::fprintf(stderr, "Soubor %s nelze zapsat.\n", qPrintable(path));
+}
+
+// The score kind named by `text`, one digit 0 to 3; -1 for anything else.
+int ScoreKindArgument(const char* text) {
+  const QByteArray kind(text);
+  return kind.size() == 1 && kind[0] >= '0' + skPercentile && kind[0] <= '0' + skRawScore ? kind[0] - '0' : -1;
+}
+
 bool Save(QWidget* window, const QString& path) {
   if (!window->isVisible()) window->show();
   QApplication::processEvents();
@@ -82,19 +92,20 @@ int ShootResults(const QDir& outFolder, const QString& resultFile, TScoreKind ki
   try {
     LoadResultFile(R, QFile::encodeName(resultFile).toStdString());
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "cannot read %s: %s\n", qPrintable(resultFile), error.what());
+    std::fprintf(stderr, "Soubor %s nelze přečíst: %s\n", qPrintable(resultFile), error.what());
     return 1;
   }
   if (!IsScorableSheet(R)) {
-    std::fprintf(stderr, "the answers in %s cannot be evaluated\n", qPrintable(resultFile));
+    std::fprintf(stderr, "Odpovědi v souboru %s nelze vyhodnotit.\n", qPrintable(resultFile));
     return 1;
   }
   LoadNotes(*OutroForm->NoteMemo, R);
   OutroForm->ResultRecord = R;
   OutroForm->graphComboBox->setCurrentIndex(0);
   OutroForm->show();
+  // The kind chosen as on the screen's selector, which draws the chart in it.
   OutroForm->SkorComboBox->setCurrentIndex(kind);
-  OutroForm->ScoreKind = kind;
+  OutroForm->SkorComboBoxChange();
   const struct {
     const char* Name;
     std::function<void()> Prepare;
@@ -117,7 +128,7 @@ int ShootResults(const QDir& outFolder, const QString& resultFile, TScoreKind ki
     if (OutroForm->grab().save(path, "PNG")) {
       std::printf("%s\n", qPrintable(path));
     } else {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      CannotWrite(path);
       ++failures;
     }
   }
@@ -149,14 +160,16 @@ int ShootResults(const QDir& outFolder, const QString& resultFile, TScoreKind ki
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const int kind = argc == 4 ? std::atoi(argv[3]) : 0;
-  if (argc < 2 || argc > 4 || kind < skPercentile || kind > skRawScore) {
-    std::fprintf(stderr, "usage: screenshots <folder> [<result file> [<score kind 0..3>]]\n");
+  const int kind = argc == 4 ? ScoreKindArgument(argv[3]) : skPercentile;
+  if (argc < 2 || argc > 4 || kind < 0) {
+    std::fprintf(stderr,
+                 "Použití: screenshots <složka> [<soubor s výsledky .zvr> [<druh skóru>]]\n"
+                 "  druh skóru: 0 percentil (výchozí), 1 T-skór, 2 Z-skór, 3 hrubý skór\n");
     return 2;
   }
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   if (!folder.mkpath(QStringLiteral("."))) {
-    std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    std::fprintf(stderr, "Složku %s nelze vytvořit.\n", argv[1]);
     return 1;
   }
   // The main window starts up in a scratch folder, so no database lands where the tool was run.
@@ -216,7 +229,7 @@ int main(int argc, char** argv) {
     if (Save(shot.Prepare(), path)) {
       std::printf("%s\n", qPrintable(path));
     } else {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      CannotWrite(path);
       ++failures;
     }
   }

@@ -1,7 +1,6 @@
 #include "correct.h"
 
 #include "dialogs.h"
-#include "pictures.h"
 
 TCorrectForm* CorrectForm = nullptr;
 
@@ -14,11 +13,11 @@ TYesNoForm::TYesNoForm(const char* name, std::string_view question) {
   SetPlatformClose(false);
 
   backimage->SetAutoSize(true);
-  backimage->SetPicture(Picture(question));
-  image_yes_normal->SetPicture(Picture("dialog_yes_normal"));
-  image_yes_over->SetPicture(Picture("dialog_yes_over"));
-  image_no_normal->SetPicture(Picture("dialog_no_normal"));
-  image_no_over->SetPicture(Picture("dialog_no_over"));
+  backimage->SetPicture(question);
+  image_yes_normal->SetPicture("dialog_yes_normal");
+  image_yes_over->SetPicture("dialog_yes_over");
+  image_no_normal->SetPicture("dialog_no_normal");
+  image_no_over->SetPicture("dialog_no_over");
 
   hover_.Add(yesbuttonimage, image_yes_normal, image_yes_over);
   hover_.Add(nobuttonimage, image_no_normal, image_no_over);

@@ -1,7 +1,5 @@
 #include "finish.h"
 
-#include "pictures.h"
-
 TFinishForm* FinishForm = nullptr;
 
 TFinishForm::TFinishForm() {
@@ -12,7 +10,7 @@ TFinishForm::TFinishForm() {
   SetCentredOnShow(true);
   SetPlatformClose(false);
   Image1->SetAutoSize(true);
-  Image1->SetPicture(Picture("finish_image"));
+  Image1->SetPicture("finish_image");
 }
 
 void TFinishForm::FormKeyDown(int key, Qt::KeyboardModifiers shift) {

@@ -3,7 +3,6 @@
 #include <QStyledItemDelegate>
 
 #include "dialogs.h"
-#include "pictures.h"
 
 TInputForm* InputForm = nullptr;
 
@@ -40,9 +39,9 @@ TInputForm::TInputForm() {
   SetKeyPreview(true);
 
   Image1->SetAutoSize(true);
-  Image1->SetPicture(Picture("input_back"));
-  image_next_normal->SetPicture(Picture("input_next_normal"));
-  image_next_over->SetPicture(Picture("input_next_over"));
+  Image1->SetPicture("input_back");
+  image_next_normal->SetPicture("input_next_normal");
+  image_next_over->SetPicture("input_next_over");
   hover_.Add(nextbuttonimage, image_next_normal, image_next_over);
   for (QComboBox* list : {PohlaviComboBox, VzdelaniComboBox, StudiumComboBox})
     list->setItemDelegate(new TItemHeight(20, list));

@@ -1,7 +1,6 @@
 #include "intro.h"
 
 #include "dialogs.h"
-#include "pictures.h"
 
 TIntroForm* IntroForm = nullptr;
 
@@ -12,15 +11,15 @@ TIntroForm::TIntroForm() {
   // Only the counsellor's Ctrl+J or the last Next closes the pages.
   SetPlatformClose(false);
 
-  backimage->SetPicture(Picture("intro_back"));
-  Image2->SetPicture(Picture("intro_splash1"));
-  Image1->SetPicture(Picture("intro_splash2"));
-  Image3->SetPicture(Picture("intro_page1"));
-  Image4->SetPicture(Picture("intro_page2"));
-  image_back_normal->SetPicture(Picture("intro_back_normal"));
-  image_back_over->SetPicture(Picture("intro_back_over"));
-  image_next_normal->SetPicture(Picture("intro_next_normal"));
-  image_next_over->SetPicture(Picture("intro_next_over"));
+  backimage->SetPicture("intro_back");
+  Image2->SetPicture("intro_splash1");
+  Image1->SetPicture("intro_splash2");
+  Image3->SetPicture("intro_page1");
+  Image4->SetPicture("intro_page2");
+  image_back_normal->SetPicture("intro_back_normal");
+  image_back_over->SetPicture("intro_back_over");
+  image_next_normal->SetPicture("intro_next_normal");
+  image_next_over->SetPicture("intro_next_over");
 
   hover_.Add(nextbuttonimage, image_next_normal, image_next_over);
   hover_.Add(backbuttonimage, image_back_normal, image_back_over);

@@ -21,7 +21,6 @@
 #include "kiosk.h"
 #include "options.h"
 #include "outro.h"
-#include "pictures.h"
 #include "print.h"
 #include "recordfile.h"
 #include "resultfile.h"
@@ -82,13 +81,13 @@ TMainForm::TMainForm() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
 
-  BackImage->SetPicture(Picture("main_back"));
-  newtest_normal->SetPicture(Picture("main_newtest_normal"));
-  newtest_over->SetPicture(Picture("main_newtest_over"));
-  readremote_normal->SetPicture(Picture("main_readremote_normal"));
-  readremote_over->SetPicture(Picture("main_readremote_over"));
-  database_normal->SetPicture(Picture("main_database_normal"));
-  database_over->SetPicture(Picture("main_database_over"));
+  BackImage->SetPicture("main_back");
+  newtest_normal->SetPicture("main_newtest_normal");
+  newtest_over->SetPicture("main_newtest_over");
+  readremote_normal->SetPicture("main_readremote_normal");
+  readremote_over->SetPicture("main_readremote_over");
+  database_normal->SetPicture("main_database_normal");
+  database_over->SetPicture("main_database_over");
   hover_.Add(NewTestButtonImage, newtest_normal, newtest_over);
   hover_.Add(ReadRemoteButtonImage, readremote_normal, readremote_over);
   hover_.Add(DatabaseButtonImage, database_normal, database_over);

@@ -4,7 +4,6 @@
 #include <QPainter>
 
 #include "dialogs.h"
-#include "pictures.h"
 #include "textcodec.h"
 
 TTestForm* TestForm = nullptr;
@@ -83,16 +82,16 @@ TTestForm::TTestForm() {
   SetStayOnTop(true);
 
   backimage->SetAutoSize(true);
-  backimage->SetPicture(Picture("test_back"));
+  backimage->SetPicture("test_back");
   topimage->SetTransparent(true);
-  image_next_normal->SetPicture(Picture("test_next_normal"));
-  image_next_over->SetPicture(Picture("test_next_over"));
-  image_finish_normal->SetPicture(Picture("test_finish_normal"));
-  image_finish_over->SetPicture(Picture("test_finish_over"));
-  image_back_normal->SetPicture(Picture("test_back_normal"));
-  image_back_over->SetPicture(Picture("test_back_over"));
-  image_box_normal->SetPicture(Picture("test_check_normal"));
-  image_box_click->SetPicture(Picture("test_check_click"));
+  image_next_normal->SetPicture("test_next_normal");
+  image_next_over->SetPicture("test_next_over");
+  image_finish_normal->SetPicture("test_finish_normal");
+  image_finish_over->SetPicture("test_finish_over");
+  image_back_normal->SetPicture("test_back_normal");
+  image_back_over->SetPicture("test_back_over");
+  image_box_normal->SetPicture("test_check_normal");
+  image_box_click->SetPicture("test_check_click");
   image_finish_normal->hide();
   image_finish_over->hide();
   image_box_normal->hide();

@@ -1,6 +1,6 @@
 // Start-up of the remote program up to the first splash page painted: the
-// engine's tables, the application, every window with its decoded pictures,
-// the main window shown, and the run's first page on the screen.
+// engine's tables, the application, every window, the main window shown, and
+// the run's first page on the screen with its pictures decoded.
 #include <QKeyEvent>
 #include <QTimer>
 

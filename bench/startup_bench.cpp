@@ -1,6 +1,6 @@
 // Start-up of the main program up to the first painted main window: the
-// engine's tables, the application, every window with its decoded pictures,
-// and the first paint.
+// engine's tables, the application, every window, and the first paint with
+// the main window's pictures decoded.
 #include "main.h"
 #include "paint_watcher.h"
 #include "startup_timing.h"

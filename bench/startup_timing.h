@@ -1,7 +1,8 @@
 #pragma once
 // A program's start-up timed step by step, in the order the program runs
 // them: the engine's constant tables, the application object, every window
-// with its decoded pictures, and the program's first picture on the screen.
+// (a window's pictures are decoded when it is first drawn), and the program's
+// first picture on the screen with the pictures it shows.
 // Start-up happens once per process, so each step is measured once and
 // reported as a counter (milliseconds); the benchmark's own time is the whole
 // start-up.

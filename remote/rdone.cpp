@@ -1,14 +1,13 @@
 #include "rdone.h"
 
 #include "dialogs.h"
-#include "pictures.h"
 
 TRemoteDoneForm* RemoteDoneForm = nullptr;
 
 void ShowPictureOnly(TForm* window, TImage* image, const char* picture) {
   window->SetBorderless();
   image->SetAutoSize(true);
-  image->SetPicture(Picture(picture));
+  image->SetPicture(picture);
   image->move(0, 0);
   window->SetClientSize(image->width(), image->height());
   window->SetCentredOnShow(true);

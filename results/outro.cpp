@@ -9,7 +9,6 @@
 #include "cp1250.h"
 #include "dialogs.h"
 #include "notes.h"
-#include "pictures.h"
 #include "print.h"
 #include "report_data.h"
 #include "test.h"
@@ -57,21 +56,21 @@ TOutroForm::TOutroForm() {
   // The screen closes through its close button only.
   SetPlatformClose(false);
 
-  backimage->SetPicture(Picture("outro_back"));
-  Image1->SetPicture(Picture("outro_skorpanel"));
-  Image2->SetPicture(Picture("outro_profesepanel"));
-  Image3->SetPicture(Picture("outro_notepanel"));
-  Image4->SetPicture(Picture("outro_kodpanel"));
-  closebuttonimage->SetPicture(Picture("outro_close"));
-  printbuttonimage->SetPicture(Picture("outro_print"));
-  image_skor_normal->SetPicture(Picture("outro_skor_normal"));
-  image_skor_over->SetPicture(Picture("outro_skor_over"));
-  image_profese_normal->SetPicture(Picture("outro_profese_normal"));
-  image_profese_over->SetPicture(Picture("outro_profese_over"));
-  image_kod_normal->SetPicture(Picture("outro_kod_normal"));
-  image_kod_over->SetPicture(Picture("outro_kod_over"));
-  image_note_normal->SetPicture(Picture("outro_note_normal"));
-  image_note_over->SetPicture(Picture("outro_note_over"));
+  backimage->SetPicture("outro_back");
+  Image1->SetPicture("outro_skorpanel");
+  Image2->SetPicture("outro_profesepanel");
+  Image3->SetPicture("outro_notepanel");
+  Image4->SetPicture("outro_kodpanel");
+  closebuttonimage->SetPicture("outro_close");
+  printbuttonimage->SetPicture("outro_print");
+  image_skor_normal->SetPicture("outro_skor_normal");
+  image_skor_over->SetPicture("outro_skor_over");
+  image_profese_normal->SetPicture("outro_profese_normal");
+  image_profese_over->SetPicture("outro_profese_over");
+  image_kod_normal->SetPicture("outro_kod_normal");
+  image_kod_over->SetPicture("outro_kod_over");
+  image_note_normal->SetPicture("outro_note_normal");
+  image_note_over->SetPicture("outro_note_over");
   for (TPanel* panel : {SkorPanel, ProfesePanel, KodPanel, NotePanel}) panel->SetBevel(false);
 
   // The chart is drawn on a white picture of the control's size.

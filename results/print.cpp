@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "dialogs.h"
-#include "pictures.h"
 #include "printer.h"
 #include "report_print.h"
 #include "word_export.h"
@@ -36,7 +35,7 @@ TPrintForm::TPrintForm() {
     radio->resize(std::max(radio->width(), radio->sizeHint().width()), radio->height());
 
   topheader->SetAutoSize(true);
-  topheader->SetPicture(Picture("print_banner"));
+  topheader->SetPicture("print_banner");
   topheader->hide();
 
   SaveDialog1.DefaultExt = QStringLiteral(".doc");

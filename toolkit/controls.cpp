@@ -6,13 +6,44 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+
+#include "pictures.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
 }
 
+const QImage& TImage::Picture() const {
+  if (!pictureName_.empty()) {
+    picture_ = ::Picture(pictureName_);
+    pictureName_.clear();
+  }
+  return picture_;
+}
+
 void TImage::SetPicture(const QImage& picture) {
   picture_ = picture;
+  pictureName_.clear();
+  Refresh();
+  emit pictureChanged();
+}
+
+void TImage::SetPicture(std::string_view name) {
+  SetNamedPicture(std::string(name), PictureSize(name));
+}
+
+void TImage::AssignPicture(const TImage& source) {
+  if (source.pictureName_.empty())
+    SetPicture(source.picture_);
+  else
+    SetNamedPicture(source.pictureName_, source.pictureSize_);
+}
+
+void TImage::SetNamedPicture(std::string name, QSize size) {
+  picture_ = QImage();
+  pictureName_ = std::move(name);
+  pictureSize_ = size;
   Refresh();
   emit pictureChanged();
 }
@@ -33,8 +64,16 @@ void TImage::SetTransparent(bool on) {
 }
 
 void TImage::Refresh() {
+  shown_ = QImage();
+  const QSize size = pictureName_.empty() ? picture_.size() : pictureSize_;
+  if (autoSize_ && !size.isEmpty()) resize(size);
+  update();
+}
+
+const QImage& TImage::Shown() {
+  if (!shown_.isNull() || Picture().isNull()) return shown_;
   shown_ = picture_;
-  if (transparent_ && !picture_.isNull()) {
+  if (transparent_) {
     shown_ = picture_.convertToFormat(QImage::Format_ARGB32);
     const int width = shown_.width();
     const int height = shown_.height();
@@ -45,17 +84,24 @@ void TImage::Refresh() {
         if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
     }
   }
-  if (autoSize_ && !picture_.isNull()) resize(picture_.size());
-  update();
+  return shown_;
 }
 
 void TImage::paintEvent(QPaintEvent*) {
-  if (shown_.isNull()) return;
+  const QImage* shown = nullptr;
+  try {
+    shown = &Shown();
+  } catch (const EPictureError&) {
+    // Every picture of the programs decodes (their tests decode each one);
+    // should one not, the control stays empty rather than end the program.
+    return;
+  }
+  if (shown->isNull()) return;
   QPainter painter(this);
   if (stretch_)
-    painter.drawImage(rect(), shown_);
+    painter.drawImage(rect(), *shown);
   else
-    painter.drawImage(0, 0, shown_);
+    painter.drawImage(0, 0, *shown);
 }
 
 void TClick::Press(const QMouseEvent* event) {

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // A click as the platform's controls count it: the left button pressed on a
@@ -36,12 +38,20 @@ class TImage : public QWidget {
   // General-purpose number; picture buttons keep their hover state in it.
   int Tag = 0;
 
-  const QImage& Picture() const { return picture_; }
+  // The picture; one given by name is decoded here when first asked for.
+  const QImage& Picture() const;
   // Replaces the picture (a copy sharing the pixels); with AutoSize the
   // control takes the picture's size.
   void SetPicture(const QImage& picture);
-  // The look of another picture control copied into this one.
-  void AssignPicture(const TImage& source) { SetPicture(source.Picture()); }
+  // Replaces the picture with the programs' picture of that name
+  // (pictures.h). The control knows the picture's size at once, but its
+  // pixels are decoded only when it is first drawn or its picture is asked
+  // for, so a window created at program start pays for its pictures when it
+  // is first shown. Throws EPictureError for a name the programs do not have.
+  void SetPicture(std::string_view name);
+  // The look of another picture control copied into this one (a named
+  // picture not yet decoded stays so).
+  void AssignPicture(const TImage& source);
 
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool on);
@@ -64,10 +74,14 @@ class TImage : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
+  void SetNamedPicture(std::string name, QSize size);
   void Refresh();
+  const QImage& Shown();
 
-  QImage picture_;
-  QImage shown_;  // the picture as drawn (transparent colour removed)
+  mutable QImage picture_;
+  mutable std::string pictureName_;  // a named picture not yet decoded, else empty
+  QSize pictureSize_;                // the size of that named picture
+  QImage shown_;                     // the picture as drawn (transparent colour removed), made when drawn
   bool autoSize_ = false;
   bool stretch_ = false;
   bool transparent_ = false;

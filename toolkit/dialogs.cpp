@@ -17,7 +17,7 @@ QWidget* BoxOwner() {
 
 TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& text,
                  QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, QString::fromLatin1(caption), text, buttons, BoxOwner());
+  QMessageBox box(icon, QString::fromUtf8(caption), text, buttons, BoxOwner());
   // A name or a file name is shown as typed, never read as markup.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
@@ -44,19 +44,19 @@ QString WhatText(const char* what) {
 }  // namespace
 
 void ShowInformation(const QString& text) {
-  Box(QMessageBox::Information, "Information", text, QMessageBox::Ok);
+  Box(QMessageBox::Information, "Informace", text, QMessageBox::Ok);
 }
 
 void ShowError(const QString& text) {
-  Box(QMessageBox::Critical, "Error", text, QMessageBox::Ok);
+  Box(QMessageBox::Critical, "Chyba", text, QMessageBox::Ok);
 }
 
 TModalResult AskConfirmation(const QString& text) {
-  return Box(QMessageBox::Question, "Confirm", text, QMessageBox::Yes | QMessageBox::No);
+  return Box(QMessageBox::Question, "Potvrzení", text, QMessageBox::Yes | QMessageBox::No);
 }
 
 TModalResult AskWarning(const QString& text) {
-  return Box(QMessageBox::Warning, "Warning", text, QMessageBox::Yes | QMessageBox::No);
+  return Box(QMessageBox::Warning, "Upozornění", text, QMessageBox::Yes | QMessageBox::No);
 }
 
 QString ExceptionText(const std::exception& error) {

@@ -2,10 +2,11 @@
 // Message boxes and the application's default handler.
 //
 // The system's own messages come in four kinds, each a real QMessageBox with
-// the stock caption and buttons (the buttons in Czech where the toolkit's
-// translation is loaded, translation.h): information (OK), error (OK),
-// confirmation (Yes, No) and warning (Yes, No). The text is always plain text. The questions return mrYes or
-// mrNo (mrNo also when the box is dismissed without a choice).
+// the stock caption of a Czech desktop and the stock buttons (in Czech where
+// the toolkit's translation is loaded, translation.h): information "Informace"
+// (OK), error "Chyba" (OK), confirmation "Potvrzení" (Yes, No) and warning
+// "Upozornění" (Yes, No). The text is always plain text. The questions return
+// mrYes or mrNo (mrNo also when the box is dismissed without a choice).
 //
 // Every event handler runs inside Guarded(): an exception it raises is shown
 // in the error box with the exception's text and goes no further, so none

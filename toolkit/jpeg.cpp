@@ -35,6 +35,8 @@ struct TDecoder {
   TErrorManager Errors;
   jpeg_progress_mgr Progress;
   bool Created;
+
+  TDecoder();
 };
 
 [[noreturn]] void JumpOut(j_common_ptr info) {
@@ -62,6 +64,14 @@ void CheckProgress(j_common_ptr info) {
     std::snprintf(errors->Message, sizeof errors->Message, "more than %d scans", MaxScans);
     JumpOut(info);
   }
+}
+
+TDecoder::TDecoder() {
+  std::memset(static_cast<void*>(this), 0, sizeof *this);
+  Info.err = jpeg_std_error(&Errors.Base);
+  Errors.Base.error_exit = ErrorExit;
+  Errors.Base.emit_message = EmitMessage;
+  Progress.progress_monitor = CheckProgress;
 }
 
 // Sets up the decoder on the data and reads the header; false on an error.
@@ -101,7 +111,7 @@ bool ReadPixels(TDecoder& d, unsigned char* bits, std::size_t stride) {
   return true;
 }
 
-// Frees libjpeg's state on every way out of DecodeJpeg.
+// Frees libjpeg's state on every way out of a decoding step.
 struct TDecoderGuard {
   TDecoder& D;
   ~TDecoderGuard() {
@@ -113,26 +123,31 @@ struct TDecoderGuard {
   throw EPictureError(std::string("Obrázek JPEG nelze dekódovat: ") + reason);
 }
 
-}  // namespace
-
-QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
+// Sets the decoder up on the data and reads the header: the picture's size,
+// checked against the limits. Throws for data that is no picture of ours.
+QSize OpenJpeg(TDecoder& d, const unsigned char* data, std::size_t size) {
   if (!data || size == 0) Fail("data jsou prázdná");
-  TDecoder d;
-  std::memset(&d, 0, sizeof d);
-  d.Info.err = jpeg_std_error(&d.Errors.Base);
-  d.Errors.Base.error_exit = ErrorExit;
-  d.Errors.Base.emit_message = EmitMessage;
-  d.Progress.progress_monitor = CheckProgress;
-  TDecoderGuard guard{d};
-
   if (!ReadHeader(d, data, size)) Fail(d.Errors.Message);
   const long long width = d.Info.output_width;
   const long long height = d.Info.output_height;
   if (width <= 0 || height <= 0 || width > MaxPictureSide || height > MaxPictureSide ||
       width * height > MaxPicturePixels)
     Fail(("obrázek " + std::to_string(width) + " x " + std::to_string(height) + " bodů je příliš velký").c_str());
+  return QSize(static_cast<int>(width), static_cast<int>(height));
+}
 
-  QImage image(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+}  // namespace
+
+QSize JpegSize(const unsigned char* data, std::size_t size) {
+  TDecoder d;
+  TDecoderGuard guard{d};
+  return OpenJpeg(d, data, size);
+}
+
+QImage DecodeJpeg(const unsigned char* data, std::size_t size) {
+  TDecoder d;
+  TDecoderGuard guard{d};
+  QImage image(OpenJpeg(d, data, size), QImage::Format_RGB32);
   if (image.isNull()) Fail("nedostatek paměti");
   if (!ReadPixels(d, image.bits(), static_cast<std::size_t>(image.bytesPerLine()))) Fail(d.Errors.Message);
   return image;

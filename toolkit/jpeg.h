@@ -23,3 +23,8 @@ inline constexpr long long MaxPicturePixels = 16LL * 1024 * 1024;
 // empty, truncated or damaged data, an unsupported colour space or a size
 // beyond the limits above; nothing is left allocated.
 QImage DecodeJpeg(const unsigned char* data, std::size_t size);
+
+// The size of such a picture from its header alone, without decoding it;
+// throws EPictureError as DecodeJpeg does for data that is no picture or
+// beyond the limits (damage further into the data shows only when decoding).
+QSize JpegSize(const unsigned char* data, std::size_t size);

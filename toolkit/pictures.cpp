@@ -7,22 +7,31 @@ namespace {
 
 constexpr std::string_view Extension = ".jpg";
 
+// Reads the embedded picture of that name with `read`; a failure names the picture.
+template <class Read>
+auto ReadPicture(std::string_view name, Read read) {
+  const TEmbeddedFile* file = FindEmbedded(PictureFiles(), std::string(name) + std::string(Extension));
+  if (!file) throw EPictureError("Program neobsahuje obrázek \"" + std::string(name) + "\"");
+  try {
+    return read(file->Data, file->Size);
+  } catch (const EPictureError& e) {
+    throw EPictureError(std::string(e.what()) + " (obrázek \"" + std::string(name) + "\")");
+  }
+}
+
 }  // namespace
 
 QImage Picture(std::string_view name) {
   // Decoded pictures stay for the program's life; QImage copies share the pixels.
   static std::map<std::string, QImage, std::less<>> cache;
   if (auto it = cache.find(name); it != cache.end()) return it->second;
-  const TEmbeddedFile* file = FindEmbedded(PictureFiles(), std::string(name) + std::string(Extension));
-  if (!file) throw EPictureError("Program neobsahuje obrázek \"" + std::string(name) + "\"");
-  QImage image;
-  try {
-    image = DecodeJpeg(file->Data, file->Size);
-  } catch (const EPictureError& e) {
-    throw EPictureError(std::string(e.what()) + " (obrázek \"" + std::string(name) + "\")");
-  }
+  const QImage image = ReadPicture(name, DecodeJpeg);
   cache.emplace(std::string(name), image);
   return image;
+}
+
+QSize PictureSize(std::string_view name) {
+  return ReadPicture(name, JpegSize);
 }
 
 QStringList PictureNames() {

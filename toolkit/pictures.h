@@ -65,5 +65,9 @@ std::span<const TEmbeddedFile> PictureFiles();
 // for a name the programs do not have.
 QImage Picture(std::string_view name);
 
+// The size of the picture of that name, read from its header without decoding
+// it. Throws EPictureError for a name the programs do not have.
+QSize PictureSize(std::string_view name);
+
 // The names of every picture, sorted.
 QStringList PictureNames();

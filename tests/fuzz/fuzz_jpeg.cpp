@@ -1,5 +1,6 @@
 // libFuzzer harness for the JPEG loader: any bytes either decode or raise
-// EPictureError; nothing else may escape, crash or leak.
+// EPictureError, and so does reading their size alone; nothing else may
+// escape, crash or leak.
 //
 // Random bytes rarely get past a JPEG header, so an input whose first byte is
 // even is taken as edits to one of the programs' own small pictures instead:
@@ -33,9 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       bytes[at] = data[k + 2];
     }
   }
+  // A picture that decodes has the size its header alone gives.
+  QSize headerSize;
+  try {
+    headerSize = JpegSize(bytes.data(), bytes.size());
+  } catch (const EPictureError&) {
+  }
   try {
     const QImage image = DecodeJpeg(bytes.data(), bytes.size());
-    if (image.isNull() || image.width() > MaxPictureSide || image.height() > MaxPictureSide) __builtin_trap();
+    if (image.isNull() || image.width() > MaxPictureSide || image.height() > MaxPictureSide ||
+        image.size() != headerSize)
+      __builtin_trap();
   } catch (const EPictureError&) {
   }
   return 0;

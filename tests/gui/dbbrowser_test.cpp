@@ -244,12 +244,12 @@ TEST_F(DatabaseBrowserTest, AFileChangedUnderTheListIsReportedAndNothingIsWritte
             WriteBytes(DatabaseFileName, shortened);
             ClickHeading(1);  // the sort cannot read the lost record
           },
-          AnswerBox("Error", QMessageBox::Ok, &sortError),
+          AnswerBox("Chyba", QMessageBox::Ok, &sortError),
           [&](QWidget*) {
             EXPECT_EQ(Names(), (QStringList{"Alois", "Bohumil", "Cyril"}));  // left as it was
             Click(DatabaseForm, "ReportButton");
           },
-          AnswerBox("Error", QMessageBox::Ok, &text),
+          AnswerBox("Chyba", QMessageBox::Ok, &text),
           [&](QWidget*) {
             EXPECT_EQ(Names(), (QStringList{"Alois", "Bohumil"}));  // read anew
             DatabaseForm->Close();
@@ -271,7 +271,7 @@ TEST_F(DatabaseBrowserTest, AFileChangedUnderTheListIsReportedAndNothingIsWritte
             WriteBytes(DatabaseFileName, replaced);
             Click(DatabaseForm, "ReportButton");
           },
-          AnswerBox("Error", QMessageBox::Ok, &text),
+          AnswerBox("Chyba", QMessageBox::Ok, &text),
           [&](QWidget*) {
             EXPECT_FALSE(DatabaseForm->ReportButton->isEnabled());
             DatabaseForm->Close();
@@ -285,7 +285,7 @@ TEST_F(DatabaseBrowserTest, ADamagedDatabaseIsReportedAndTheWindowOpensWithWhatW
   const std::string damaged = Database() + std::string(100, 'x');
   WriteBytes(DatabaseFileName, damaged);
   QString text;
-  Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget* w) {
+  Browse({AnswerBox("Chyba", QMessageBox::Ok, &text), [&](QWidget* w) {
             EXPECT_EQ(w, DatabaseForm);
             EXPECT_EQ(Names(), (QStringList{"Cyril", "Alois"}));  // unsorted
             EXPECT_FALSE(DatabaseForm->ReportButton->isEnabled());
@@ -296,13 +296,13 @@ TEST_F(DatabaseBrowserTest, ADamagedDatabaseIsReportedAndTheWindowOpensWithWhatW
 
   // No file at all, and a folder in its place.
   std::filesystem::remove(DatabaseFileName);
-  Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget*) {
+  Browse({AnswerBox("Chyba", QMessageBox::Ok, &text), [&](QWidget*) {
             EXPECT_EQ(DatabaseForm->ListView->Count(), 0);
             DatabaseForm->Close();
           }});
   EXPECT_EQ(text, QStringLiteral("File not found"));
   std::filesystem::create_directory(DatabaseFileName);
-  Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
+  Browse({AnswerBox("Chyba", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
   EXPECT_FALSE(text.isEmpty());
   EXPECT_TRUE(std::filesystem::is_empty(DatabaseFileName));
   // A pipe is refused at once, not waited on for a writer that never comes.

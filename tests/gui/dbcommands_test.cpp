@@ -85,7 +85,7 @@ TEST_F(DatabaseCommands, DottedNamesGetTheirExtensionAndAreFoundAgain) {
   for (const QString& name : {QStringLiteral("zaloha 12.3.2024"), QStringLiteral("záloha č. 1"),
                               QStringLiteral("zaloha_v1.0"), QStringLiteral("ZALOHA.DBA")}) {
     Run(MainForm->Zlohovatdatabzi1,
-        {AnswerFileDialog("backupSaveDialog", name), AnswerBox("Information", QMessageBox::Ok, &text)});
+        {AnswerFileDialog("backupSaveDialog", name), AnswerBox("Informace", QMessageBox::Ok, &text)});
     EXPECT_EQ(text, QStringLiteral("Databáze byla zálohována."));
   }
   EXPECT_EQ(ReadBytes(File("zaloha 12.3.2024.dba")), records);
@@ -101,12 +101,12 @@ TEST_F(DatabaseCommands, DottedNamesGetTheirExtensionAndAreFoundAgain) {
                                     EXPECT_EQ(dialog->nameFilters(), QStringList{"Soubor zálohy ZOVI (*.dba)"});
                                     AnswerFileDialog("backupOpenDialog", QStringLiteral("zaloha 12.3.2024.dba"))(w);
                                   },
-                                  AnswerBox("Information", QMessageBox::Ok, &text)});
+                                  AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Položky databáze byly načteny."));
   EXPECT_EQ(ReadBytes(DatabaseFileName).size(), 3 * RecordSize);
 
   Run(MainForm->ExportovatdoCSV1, {AnswerFileDialog("CSVSaveDialog", QStringLiteral("data 12.3.2024")),
-                                   AnswerBox("Information", QMessageBox::Ok, &text)});
+                                   AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Export dat do souboru \"%1\" proveden.").arg(Path("data 12.3.2024.csv")));
   EXPECT_EQ(ReadCsv(ReadBytes(File("data 12.3.2024.csv"))).size(), 4u);
 }
@@ -122,9 +122,9 @@ TEST_F(DatabaseCommands, AFullDiskOrTheDatabaseAsTargetLeavesEveryFileAsItWas) {
   {
     TFileSizeLimit full(600);  // room for neither the new backup nor the new export
     Run(MainForm->Zlohovatdatabzi1, {AnswerFileDialog("backupSaveDialog", QStringLiteral("zaloha")),
-                                     AnswerBox("Error", QMessageBox::Ok, &backupError)});
+                                     AnswerBox("Chyba", QMessageBox::Ok, &backupError)});
     Run(MainForm->ExportovatdoCSV1, {AnswerFileDialog("CSVSaveDialog", QStringLiteral("data_zovi.csv")),
-                                     AnswerBox("Error", QMessageBox::Ok, &csvError)});
+                                     AnswerBox("Chyba", QMessageBox::Ok, &csvError)});
   }
   EXPECT_EQ(backupError, QStringLiteral("Disk full"));
   EXPECT_EQ(csvError, QStringLiteral("Disk full"));
@@ -137,7 +137,7 @@ TEST_F(DatabaseCommands, AFullDiskOrTheDatabaseAsTargetLeavesEveryFileAsItWas) {
   std::filesystem::create_symlink("zovi.db", File("db.dba"));
   QString refusal;
   Run(MainForm->Zlohovatdatabzi1,
-      {AnswerFileDialog("backupSaveDialog", QStringLiteral("db.dba")), AnswerBox("Error", QMessageBox::Ok, &refusal)});
+      {AnswerFileDialog("backupSaveDialog", QStringLiteral("db.dba")), AnswerBox("Chyba", QMessageBox::Ok, &refusal)});
   EXPECT_TRUE(refusal.startsWith(QStringLiteral("Zálohu nelze uložit do souboru databáze "))) << refusal.toStdString();
   EXPECT_TRUE(ReadBytes(DatabaseFileName) == database);
 }
@@ -151,7 +151,7 @@ TEST_F(DatabaseCommands, AwkwardNamesAndNotesExportAsEightySixFields) {
   };
   WriteBytes(DatabaseFileName, Bytes(records));
   Run(MainForm->ExportovatdoCSV1,
-      {AnswerFileDialog("CSVSaveDialog", QStringLiteral("data_zovi.csv")), AnswerBox("Information", QMessageBox::Ok)});
+      {AnswerFileDialog("CSVSaveDialog", QStringLiteral("data_zovi.csv")), AnswerBox("Informace", QMessageBox::Ok)});
   const auto rows = ReadCsv(ReadBytes(File("data_zovi.csv")));
   ASSERT_EQ(rows.size(), records.size() + 1);
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -202,7 +202,7 @@ TEST_F(DatabaseCommands, SettingsFileReadOnlyIsReportedAndALinkIsWrittenThrough)
   ::chmod(ini.c_str(), 0444);
   QString error;
   {
-    TModalAnswers answers(Steps(AnswerBox("Error", QMessageBox::Ok, &error)));
+    TModalAnswers answers(Steps(AnswerBox("Chyba", QMessageBox::Ok, &error)));
     MainForm->FormCreate();
     EXPECT_EQ(answers.Acted(), 1);
   }

@@ -136,9 +136,9 @@ TEST_F(FormProtocol, ErrorsInHandlersAreReportedAndTheWindowGoesOn) {
   QString shown, fromShow;
   form.failOnShow = true;
   TModalAnswers answers({
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &fromShow),  // FormShow failed: reported first
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &fromShow),  // FormShow failed: reported first
       [&](QWidget* w) { Click(w, QStringLiteral("failButton")); },     // the window opened all the same
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &shown),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &shown),
       [&](QWidget* w) { Click(w, QStringLiteral("okButton")); },  // and still works
   });
   EXPECT_EQ(form.ShowModal(), mrOk);
@@ -149,8 +149,8 @@ TEST_F(FormProtocol, ErrorsInHandlersAreReportedAndTheWindowGoesOn) {
 
   // UTF-8 text is shown as it is; anything else thrown gets a generic text.
   QString utf8, unknown;
-  TModalAnswers more({AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &utf8),
-                      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &unknown)});
+  TModalAnswers more({AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &utf8),
+                      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &unknown)});
   Guarded([] { throw std::runtime_error("Chyba při čtení"); });
   Guarded([] { throw 42; });
   EXPECT_TRUE(more.Done());
@@ -161,9 +161,10 @@ TEST_F(FormProtocol, ErrorsInHandlersAreReportedAndTheWindowGoesOn) {
 TEST_F(FormProtocol, MessageBoxesOfFourKinds) {
   QString text;
   TModalAnswers answers({
-      AnswerBox(QStringLiteral("Information"), QMessageBox::Ok, &text),
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok), AnswerBox(QStringLiteral("Confirm"), QMessageBox::Yes),
-      AnswerBox(QStringLiteral("Confirm"), QMessageBox::No), AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes),
+      AnswerBox(QStringLiteral("Informace"), QMessageBox::Ok, &text),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok), AnswerBox(QStringLiteral("Potvrzení"), QMessageBox::Yes),
+      AnswerBox(QStringLiteral("Potvrzení"), QMessageBox::No),
+      AnswerBox(QStringLiteral("Upozornění"), QMessageBox::Yes),
       [](QWidget* w) { PressKey(w, Qt::Key_Escape); },  // dismissed: the safe answer
   });
   ShowInformation(QString::fromUtf8("Záloha databáze byla úspěšně vytvořena."));

@@ -143,7 +143,7 @@ TEST_F(MainFormTest, AFolderThatCannotBeWrittenIsReportedAndStartUpGoesOn) {
   ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(locked)));
   QString error;
   {
-    TModalAnswers answers(Steps(AnswerBox("Error", QMessageBox::Ok, &error)));
+    TModalAnswers answers(Steps(AnswerBox("Chyba", QMessageBox::Ok, &error)));
     MainForm->FormCreate();
     EXPECT_EQ(answers.Acted(), 1);
   }
@@ -155,7 +155,7 @@ TEST_F(MainFormTest, AFolderThatCannotBeWrittenIsReportedAndStartUpGoesOn) {
   // The first database command reports the missing database.
   QString text;
   Run(MainForm->Zlohovatdatabzi1,
-      {ChooseFile("backupSaveDialog", QFile("z.dba")), AnswerBox("Error", QMessageBox::Ok, &text)});
+      {ChooseFile("backupSaveDialog", QFile("z.dba")), AnswerBox("Chyba", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("File not found"));
   MakeWritable(locked);
 }
@@ -209,13 +209,13 @@ TEST_F(MainFormTest, ImportAsksWithNameAndDateAndStoresTheRespondentOnce) {
 
   QString question;
   Run(MainForm->ReadRemoteMenuItem,
-      {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Confirm", QMessageBox::No, &question)});
+      {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Potvrzení", QMessageBox::No, &question)});
   EXPECT_EQ(question, QStringLiteral("Chcete opravdu přidat probanda Jan Nový (05. 03. 2007) do databáze?"));
   EXPECT_EQ(ReadAll(File("zovi.db")).size(), 0u);
 
   for (int i = 0; i < 2; ++i)
     Run(MainForm->ReadRemoteMenuItem,
-        {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Confirm", QMessageBox::Yes)});
+        {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Potvrzení", QMessageBox::Yes)});
   const std::string db = ReadAll(File("zovi.db"));
   ASSERT_EQ(db.size(), RecordSize);
   TResultRecord stored;
@@ -229,7 +229,7 @@ TEST_F(MainFormTest, ShortResultFileIsReportedAndStoresNothing) {
   WriteAll(File("short.zvr"), Bytes(Respondent("Jan", 40000, 'j')).substr(0, RecordSize - 1));
   QString error;
   Run(MainForm->ReadRemoteMenuItem,
-      {ChooseFile("RemoteOpenDialog", QFile("short.zvr")), AnswerBox("Error", QMessageBox::Ok, &error)});
+      {ChooseFile("RemoteOpenDialog", QFile("short.zvr")), AnswerBox("Chyba", QMessageBox::Ok, &error)});
   EXPECT_EQ(error, QStringLiteral("Read beyond end of file"));
   EXPECT_EQ(ReadAll(File("zovi.db")).size(), 0u);
 }
@@ -242,19 +242,19 @@ TEST_F(MainFormTest, BackupRestoreAndExportReportWithTheirMessages) {
 
   QString text;
   Run(MainForm->Zlohovatdatabzi1,
-      {ChooseFile("backupSaveDialog", QFile("zaloha")), AnswerBox("Information", QMessageBox::Ok, &text)});
+      {ChooseFile("backupSaveDialog", QFile("zaloha")), AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Databáze byla zálohována."));
   EXPECT_EQ(ReadAll(File("zaloha.dba")), a);  // the default extension was added
 
   WriteAll(File("other.dba"), b + a);
   Run(MainForm->Obnovitzezlohy1,
-      {ChooseFile("backupOpenDialog", QFile("other.dba")), AnswerBox("Information", QMessageBox::Ok, &text)});
+      {ChooseFile("backupOpenDialog", QFile("other.dba")), AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Položky databáze byly načteny."));
   EXPECT_EQ(ReadAll(File("zovi.db")).size(), 2 * RecordSize);  // Berta merged in, Adam kept once
 
   WriteAll(File("data_zovi.csv"), "old content");
   Run(MainForm->ExportovatdoCSV1,
-      {ChooseFile("CSVSaveDialog", QFile("data_zovi.csv")), AnswerBox("Information", QMessageBox::Ok, &text)});
+      {ChooseFile("CSVSaveDialog", QFile("data_zovi.csv")), AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Export dat do souboru \"") + QFile("data_zovi.csv") + QStringLiteral("\" proveden."));
   const std::string csv = ReadAll(File("data_zovi.csv"));
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // header and two respondents, the old content gone
@@ -265,7 +265,7 @@ TEST_F(MainFormTest, AFailingCommandShowsTheErrorAndNotItsMessage) {
   std::remove(File("zovi.db").c_str());
   QString text;
   Run(MainForm->Zlohovatdatabzi1,
-      {ChooseFile("backupSaveDialog", QFile("z.dba")), AnswerBox("Error", QMessageBox::Ok, &text)});
+      {ChooseFile("backupSaveDialog", QFile("z.dba")), AnswerBox("Chyba", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("File not found"));
 }
 

@@ -154,7 +154,7 @@ TEST_F(OutroScreen, SelectorsRedrawTheChartOnlyAndRefuseTheAdultsNorms) {
                                      QStringLiteral("SŠ s výučním listem nebo maturitou"));
                            EXPECT_EQ(OutroForm->ProfeseAltListBox->Items(), Offered(plSecondary));
                          },
-                         AnswerBox(QStringLiteral("Information"), QMessageBox::Ok, &message),
+                         AnswerBox(QStringLiteral("Informace"), QMessageBox::Ok, &message),
                          [](QWidget* w) { Click(w, QStringLiteral("closebuttonimage")); }});
   OutroForm->ShowModal();
   EXPECT_TRUE(answers.Done());

@@ -129,9 +129,9 @@ TEST_F(PersonalData, NextChecksNameSexAndEducationInOrder) {
   QString blanksText;
   TModalAnswers run({
       [](QWidget* w) { Click(w, QStringLiteral("nextbuttonimage")); },
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &texts[0]),
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &texts[1]),
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &texts[2]),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &texts[0]),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &texts[1]),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &texts[2]),
       [f](QWidget* w) {
         // Refused: the form stays open with every entry as it was.
         EXPECT_TRUE(w->isVisible());
@@ -141,7 +141,7 @@ TEST_F(PersonalData, NextChecksNameSexAndEducationInOrder) {
         EXPECT_EQ(f->VzdelaniComboBox->currentIndex(), 3);
         Click(w, QStringLiteral("nextbuttonimage"));
       },
-      AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &blanksText),
+      AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &blanksText),
       [f](QWidget* w) {
         EXPECT_EQ(f->VzdelaniComboBox->currentIndex(), 3);
         f->JmenoEdit->setFocus();

@@ -242,7 +242,7 @@ TEST_F(Questionnaire, CtrlJAbortsOnlyWhenConfirmed) {
         ClickBox(w, 0, 1);
         PressCtrlJ(w);
       },
-      AnswerBox(QStringLiteral("Warning"), QMessageBox::No, &question),
+      AnswerBox(QStringLiteral("Upozornění"), QMessageBox::No, &question),
       [f](QWidget* w) {
         // No leaves the page as it was, clicks included.
         EXPECT_EQ(f->CurrentPage, 1);
@@ -253,7 +253,7 @@ TEST_F(Questionnaire, CtrlJAbortsOnlyWhenConfirmed) {
         ClickBox(w, 0, 2);
         PressCtrlJ(w);
       },
-      AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes),
+      AnswerBox(QStringLiteral("Upozornění"), QMessageBox::Yes),
   });
   EXPECT_EQ(f->ShowModal(), mrCancel);
   EXPECT_TRUE(run.Done());
@@ -274,7 +274,7 @@ TEST_F(Questionnaire, CtrlJAbortsOnlyWhenConfirmed) {
                          EXPECT_TRUE(w->isVisible());
                          PressCtrlJ(w);
                        },
-                       AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes)});
+                       AnswerBox(QStringLiteral("Upozornění"), QMessageBox::Yes)});
   EXPECT_EQ(f->ShowModal(), mrCancel);
   EXPECT_TRUE(again.Done());
 }

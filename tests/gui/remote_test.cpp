@@ -90,7 +90,7 @@ Step Questionnaire(std::vector<int> gaps = {}) {
 
 // The counsellor's Ctrl+J on the questionnaire, and yes to its question.
 std::vector<Step> AbortQuestionnaire() {
-  return {kCtrlJ, AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes)};
+  return {kCtrlJ, AnswerBox(QStringLiteral("Upozornění"), QMessageBox::Yes)};
 }
 
 std::vector<Step> Concat(std::initializer_list<std::vector<Step>> parts) {
@@ -222,8 +222,8 @@ TEST_F(RemoteTest, ProposedNameAndCancellingTheSave) {
   QString first, second, question;
   const QStringList windows =
       Run(Concat({UpToTheSave(QStringLiteral("Jan Nový")),
-                  {AnswerFileDialog("SaveDialog", {}, &first), AnswerBox("Confirm", QMessageBox::No, &question),
-                   AnswerFileDialog("SaveDialog", {}, &second), AnswerBox("Confirm", QMessageBox::Yes)}}));
+                  {AnswerFileDialog("SaveDialog", {}, &first), AnswerBox("Potvrzení", QMessageBox::No, &question),
+                   AnswerFileDialog("SaveDialog", {}, &second), AnswerBox("Potvrzení", QMessageBox::Yes)}}));
   EXPECT_EQ(first, QFile("vysledky_Jan_Nov__070305.zvr"));
   EXPECT_EQ(second, first);
   EXPECT_EQ(question, QStringLiteral("Opravdu chcete program ukončit BEZ ULOŽENÍ výsledků?"));
@@ -237,7 +237,7 @@ TEST_F(RemoteTest, SavedFileReplacesAnExistingOneWithTheRecord) {
   Run(Concat({UpToTheSave(QStringLiteral("Žňů")),
               {AnswerFileDialog("SaveDialog", QFile("old.zvr"), &proposed),
                AnswerBox(QStringLiteral("Uložit výsledky..."), QMessageBox::Yes),
-               AnswerBox("Information", QMessageBox::Ok, &info), kClickPicture}}));
+               AnswerBox("Informace", QMessageBox::Ok, &info), kClickPicture}}));
   EXPECT_EQ(proposed, QFile("vysledky_____070305.zvr"));
   EXPECT_EQ(info, QStringLiteral("Výsledky byly uloženy do souboru ") + QFile("old.zvr"));
 
@@ -281,16 +281,16 @@ TEST_F(RemoteTest, AFailedSaveSaysWhyAndKeepsTheAnswers) {
   QString denied, full, proposed;
   Run(Concat({UpToTheSave(QStringLiteral("Eva")),
               {AnswerFileDialog("SaveDialog", QString::fromStdString(locked + "/a.zvr")),
-               AnswerBox("Error", QMessageBox::Ok, &denied),
+               AnswerBox("Chyba", QMessageBox::Ok, &denied),
                [&](QWidget* w) {
                  fileSizeLimit(100, saved);
                  AnswerFileDialog("SaveDialog", QFile("b.zvr"))(w);
                },
                [&](QWidget* w) {
                  setrlimit(RLIMIT_FSIZE, &saved);
-                 AnswerBox("Error", QMessageBox::Ok, &full)(w);
+                 AnswerBox("Chyba", QMessageBox::Ok, &full)(w);
                },
-               AnswerFileDialog("SaveDialog", QFile("c.zvr"), &proposed), AnswerBox("Information", QMessageBox::Ok),
+               AnswerFileDialog("SaveDialog", QFile("c.zvr"), &proposed), AnswerBox("Informace", QMessageBox::Ok),
                kClickPicture}}));
   setrlimit(RLIMIT_FSIZE, &saved);
   MakeWritable(locked);
@@ -332,7 +332,7 @@ TEST_F(RemoteTest, TheProgramRunsOnceWhenShownAndCloses) {
 TEST_F(RemoteTest, TheMainProgramImportsTheResultFile) {
   Run(Concat(
       {UpToTheSave(QStringLiteral("Jan Nový")),
-       {AnswerFileDialog("SaveDialog", QFile("jan.zvr")), AnswerBox("Information", QMessageBox::Ok), kClickPicture}}));
+       {AnswerFileDialog("SaveDialog", QFile("jan.zvr")), AnswerBox("Informace", QMessageBox::Ok), kClickPicture}}));
 
   // The counsellor's program, in the same folder, with a respondent already stored.
   Ensure(MainForm);
@@ -343,7 +343,7 @@ TEST_F(RemoteTest, TheMainProgramImportsTheResultFile) {
 
   QString question;
   TModalAnswers answers(
-      {AnswerFileDialog("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Confirm", QMessageBox::Yes, &question)});
+      {AnswerFileDialog("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Potvrzení", QMessageBox::Yes, &question)});
   MainForm->ReadRemoteMenuItem->trigger();
   EXPECT_TRUE(answers.Done());
   EXPECT_EQ(question, QStringLiteral("Chcete opravdu přidat probanda Jan Nový (05. 03. 2007) do databáze?"));

@@ -244,7 +244,7 @@ TEST_F(WholeRun, RetakeOnTheResultsScreenIsStoredAndAnAbortedOneChangesNothing) 
             codeAfter = OutroForm->KodLabel->text();
             Click(w, QStringLiteral("Testagainbuttonimage"));
           }),
-       CtrlJ("TestForm"), AnswerBox(QStringLiteral("Warning"), QMessageBox::Yes),
+       CtrlJ("TestForm"), AnswerBox(QStringLiteral("Upozornění"), QMessageBox::Yes),
        On(QStringLiteral("OutroForm"), [&](QWidget* w) {
          EXPECT_EQ(OutroForm->KodLabel->text(), codeAfter);
          EXPECT_EQ(std::memcmp(&StoredRecords()[0], &afterRetake[0], sizeof(TResultRecord)), 0);

@@ -9,6 +9,7 @@
 #include "gui_driver.h"
 #include "intro.h"
 #include "options.h"
+#include "pictures.h"
 #include "testrun.h"
 
 namespace {
@@ -37,6 +38,9 @@ TEST_F(TestRunForms, IntroPagingCtrlJAndASecondShowing) {
   TModalAnswers splash(Steps([](QWidget* w) {
     EXPECT_EQ(w->geometry(), Centred(798, 598));
     EXPECT_EQ(FrontPage(w), IntroForm->Image2);
+    // The page shows its picture, decoded when the window is first shown.
+    const QPoint page = IntroForm->Image2->mapTo(w, QPoint(0, 0));
+    EXPECT_EQ(w->grab().toImage().pixel(page + QPoint(300, 200)), Picture("intro_splash1").pixel(300, 200));
     EXPECT_FALSE(IntroForm->backbuttonimage->isVisible());
     Click(w, QStringLiteral("nextbuttonimage"));
     EXPECT_EQ(FrontPage(w), IntroForm->Image1);

@@ -27,7 +27,7 @@
 // modal window that stays open after the last step has run.
 //
 //   TModalAnswers answers({[](QWidget* w) { Click(w, "yesbuttonimage"); },
-//                          AnswerBox("Confirm", QMessageBox::No)});
+//                          AnswerBox("Potvrzení", QMessageBox::No)});
 //   EXPECT_EQ(SomeForm->ShowModal(), mrYes);
 //   EXPECT_TRUE(answers.Done());
 class TModalAnswers : public QObject {

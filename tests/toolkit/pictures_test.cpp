@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "controls.h"
+
 namespace {
 
 struct TExpected {
@@ -71,6 +73,7 @@ TEST(Pictures, EveryPictureExistsAtItsSize) {
     const QImage image = Picture(e.Name);
     EXPECT_EQ(image.width(), e.Width);
     EXPECT_EQ(image.height(), e.Height);
+    EXPECT_EQ(PictureSize(e.Name), image.size()) << "the size read from the header alone";
   }
   expectedNames.sort();
   EXPECT_EQ(PictureNames(), expectedNames) << "a picture is described that no window uses, or one is missing";
@@ -84,6 +87,25 @@ TEST(Pictures, EveryPictureExistsAtItsSize) {
   } catch (const EPictureError& e) {
     EXPECT_NE(std::string(e.what()).find("\"main_newtest\""), std::string::npos) << e.what();
   }
+  EXPECT_THROW(PictureSize("main_newtest"), EPictureError);
+}
+
+TEST(Pictures, AControlTakesANamedPictureSizedAtOnceAndDrawsIt) {
+  TImage image;
+  image.SetAutoSize(true);
+  image.SetPicture("dialog_no_over");
+  EXPECT_EQ(image.size(), QSize(91, 57));
+  TImage copy;
+  copy.SetAutoSize(true);
+  copy.AssignPicture(image);
+  EXPECT_EQ(copy.size(), QSize(91, 57));
+  EXPECT_EQ(copy.grab().toImage().convertToFormat(QImage::Format_RGB32), Picture("dialog_no_over"));
+  EXPECT_EQ(image.Picture(), Picture("dialog_no_over"));
+
+  // A name the programs do not have is refused and changes nothing.
+  EXPECT_THROW(image.SetPicture("dialog_no"), EPictureError);
+  EXPECT_EQ(image.Picture(), Picture("dialog_no_over"));
+  EXPECT_EQ(image.size(), QSize(91, 57));
 }
 
 TEST(Pictures, ButtonsChangeVisiblyAndBlendWithTheirBackground) {

@@ -308,7 +308,7 @@ TEST_F(DatabaseBrowserTest, ADamagedDatabaseIsReportedAndTheWindowOpensWithWhatW
   // A pipe is refused at once, not waited on for a writer that never comes.
   std::filesystem::remove(DatabaseFileName);
   ASSERT_EQ(::mkfifo(DatabaseFileName.c_str(), 0600), 0);
-  Browse({AnswerBox("Error", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
+  Browse({AnswerBox("Chyba", QMessageBox::Ok, &text), [&](QWidget*) { DatabaseForm->Close(); }});
   EXPECT_EQ(text, QStringLiteral("File access denied"));
 }
 
@@ -327,9 +327,9 @@ TEST_F(DatabaseBrowserTest, NotesThatCannotBeStoredBackAreOfferedAsAResultFile) 
           },
           [&](QWidget* w) {
             EXPECT_FALSE(BlankForm->isVisible());
-            AnswerBox("Error", QMessageBox::Ok, &error)(w);
+            AnswerBox("Chyba", QMessageBox::Ok, &error)(w);
           },
-          AnswerFileDialog("ResultSaveDialog", {}), AnswerBox("Confirm", QMessageBox::No, &question),
+          AnswerFileDialog("ResultSaveDialog", {}), AnswerBox("Potvrzení", QMessageBox::No, &question),
           AnswerFileDialog("ResultSaveDialog", QString::fromStdString(dir_.File("alois")))});
   EXPECT_EQ(error, QStringLiteral("Výsledky se nepodařilo uložit do databáze: File not found\nUložte je do souboru "
                                   "výsledku, který lze později načíst do databáze."));

@@ -320,7 +320,7 @@ TEST_F(WholeRun, DatabaseChangedUnderTheResultsScreenKeepsTheOtherRespondentAndO
           }),
        [&](QWidget* w) {
          EXPECT_FALSE(KioskLocked());
-         AnswerBox(QStringLiteral("Error"), QMessageBox::Ok, &error)(w);
+         AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &error)(w);
        },
        // Typed without its extension, over an existing file: asked, and No returns to the dialog.
        AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan"), &proposed, true),

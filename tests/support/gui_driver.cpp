@@ -79,7 +79,13 @@ void TModalAnswers::Poll() {
   // A window whose step is still running (waiting in a nested box it opened)
   // is not the next window: it shows again only until that step ends.
   const bool busy = std::find(busy_.begin(), busy_.end(), modal) != busy_.end();
-  if (modal && modal != last_ && modal->isVisible() && !busy) {
+  if (busy) {
+    // The step still works on its window (an export, a print job): the wait
+    // for the next window starts only when it is done.
+    waitingSince_ = QDateTime::currentMSecsSinceEpoch();
+    return;
+  }
+  if (modal && modal != last_ && modal->isVisible()) {
     // Run the step from a posted call, not inside this timer's own event, so
     // that the polling goes on while the step waits in a nested modal window.
     running_ = true;

@@ -156,11 +156,7 @@ class TKiosk : public QObject {
     return w->isWindow() && (type == Qt::Window || type == Qt::Dialog);
   }
 
-  bool IsOutside(const QWidget* w) const {
-    for (const TOutside& outside : outside_)
-      if (outside.Window == w) return true;
-    return false;
-  }
+  bool IsOutside(const QWidget* w) const { return w->windowHandle() && IsOutsideWindow(w->windowHandle()); }
 
   bool IsOutsideWindow(const QWindow* window) const {
     for (const TOutside& outside : outside_)

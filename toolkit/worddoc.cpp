@@ -152,6 +152,10 @@ std::string FindSoffice() {
   }
 }
 
+[[noreturn]] void CannotStart(int error) {
+  Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(error))));
+}
+
 // Runs `args` under a watchdog (RunWatchdog) with standard output and errors
 // going to `logName`, and waits for it at most `timeoutMs`. Whatever way it
 // ends, every process left in its group is killed before this returns; when
@@ -164,8 +168,7 @@ int RunProcessGroup(const std::vector<std::string>& args, const std::string& log
 
   // The program's start error, if any, comes back through this pipe; a started program closes it unwritten.
   int errorPipe[2];
-  if (pipe2(errorPipe, O_CLOEXEC) != 0)
-    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))));
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) CannotStart(errno);
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -183,8 +186,7 @@ int RunProcessGroup(const std::vector<std::string>& args, const std::string& log
     if (got != static_cast<ssize_t>(sizeof startError)) startError = 0;
   }
   close(errorPipe[0]);
-  if (pid < 0)
-    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(forkError))));
+  if (pid < 0) CannotStart(forkError);
 
   // The group leader is waited for without being reaped, so its number (the
   // group's) cannot pass to another process before the group is killed.
@@ -204,8 +206,7 @@ int RunProcessGroup(const std::vector<std::string>& args, const std::string& log
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  if (startError != 0)
-    Fail(QStringLiteral("LibreOffice nelze spustit: %1.").arg(QString::fromLocal8Bit(std::strerror(startError))));
+  if (startError != 0) CannotStart(startError);
   if (timedOut)
     Fail(QStringLiteral("LibreOffice nedokončil převod dokumentu do %1 sekund a byl ukončen.").arg(timeoutMs / 1000.0));
   return status;

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <csignal>
 #include <vector>
 
 #include "recordfile_testutil.h"
@@ -121,17 +120,9 @@ TEST(RecordFile, ReadWriteCountAndShortTransfers) {
   TRecordFile(name, TRecordFileMode::Create, 4).Close();
   EXPECT_EQ(ReadBytes(name), "");
   {
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit low = old;
-    low.rlim_cur = 6;  // no file may grow past 6 bytes: the second record does not fit
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
-    TRecordFile full(name, TRecordFileMode::Create, 4);
-    const int code = ErrorCodeOf([&] { full.Write("abcdefgh", 2); });
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(code, 101);
+    TFileSizeLimit full(6);  // the second record does not fit
+    TRecordFile file(name, TRecordFileMode::Create, 4);
+    EXPECT_EQ(ErrorCodeOf([&] { file.Write("abcdefgh", 2); }), 101);
   }
 
   EXPECT_TRUE(FileExists(name));

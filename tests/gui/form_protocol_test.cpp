@@ -181,7 +181,6 @@ TEST_F(FormProtocol, AWindowOpenedFromOneKeptOnTopIsKeptAboveIt) {
   TProbeForm screen;
   screen.SetStayOnTop(true);
   TProbeForm dialog;
-  dialog.setObjectName(QStringLiteral("Dialog"));
   TModalAnswers answers({[&](QWidget*) { dialog.ShowModal(); },
                          [&](QWidget* w) {
                            EXPECT_EQ(w, &dialog);

@@ -178,8 +178,7 @@ TEST_F(MainFormTest, PictureButtonsShowOneOverLookAtATime) {
   MoveOver(MainForm, "BackImage", QPoint(300, 400));
   EXPECT_EQ(over(), (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(MainForm->DatabaseButtonImage->Picture(), MainForm->database_normal->Picture());
-  // A button that opens a window over the main one (a test run, the list of
-  // respondents) is normal again when that window closes.
+  // A button that opened a window over the main one is normal again when that window closes.
   MoveOver(MainForm, "NewTestButtonImage");
   TModalAnswers about(Steps([&](QWidget* w) {
     EXPECT_EQ(over(), (std::vector<int>{0, 0, 0}));

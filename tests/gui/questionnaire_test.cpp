@@ -163,18 +163,16 @@ TEST_F(Questionnaire, FirstPassPagesFinishAndClose) {
 }
 
 TEST_F(Questionnaire, ADoubleClickTurnsOnePage) {
-  TestForm->StartTest(sxMale, true);
   TTestForm* f = TestForm;
+  f->StartTest(sxMale, true);
   TModalAnswers run(Steps([f](QWidget* w) {
-    for (int page = 2; page <= 10; ++page) {
+    for (int page = 2; page <= 11; ++page) {  // page 10 closes once
       DoubleClick(w, QStringLiteral("nextbuttonimage"));
       EXPECT_EQ(f->CurrentPage, page);
     }
-    DoubleClick(w, QStringLiteral("nextbuttonimage"));  // page 10 closes once
   }));
   EXPECT_EQ(f->ShowModal(), mrOk);
   EXPECT_TRUE(run.Done());
-  EXPECT_EQ(f->CurrentPage, 11);
 }
 
 TEST_F(Questionnaire, AnswersAreKeptWhenThePageIsLeft) {

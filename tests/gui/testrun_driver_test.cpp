@@ -303,7 +303,7 @@ TEST_F(WholeRun, DatabaseChangedUnderTheResultsScreenKeepsTheOtherRespondentAndO
   WriteBytes(old, "old");
   std::string changed;  // another computer's database copied over this one while the screen is open
   TShortString<50> shown{};
-  QString error, proposed, question;
+  QString error, question;
   Run({PagesThrough(), PersonalData(QStringLiteral("Jan Novák"), sxMale, QStringLiteral("16"), 2), PagesThrough(),
        Questionnaire(FullAnswers()), CtrlJ("FinishForm"),
        On(QStringLiteral("OutroForm"),
@@ -323,7 +323,7 @@ TEST_F(WholeRun, DatabaseChangedUnderTheResultsScreenKeepsTheOtherRespondentAndO
          AnswerBox(QStringLiteral("Chyba"), QMessageBox::Ok, &error)(w);
        },
        // Typed without its extension, over an existing file: asked, and No returns to the dialog.
-       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan"), &proposed, true),
+       AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan"), nullptr, true),
        AnswerBox(QStringLiteral("Uložit výsledky..."), QMessageBox::No, &question),
        AnswerFileDialog(QStringLiteral("ResultSaveDialog"), QStringLiteral("jan2.zvr  "))});
 
@@ -331,7 +331,6 @@ TEST_F(WholeRun, DatabaseChangedUnderTheResultsScreenKeepsTheOtherRespondentAndO
       error.startsWith(QStringLiteral("Výsledky se nepodařilo uložit do databáze: Pod číslem 1 je v databázi "
                                       "uložen jiný proband")))
       << error.toStdString();
-  EXPECT_TRUE(proposed.startsWith(dir_.path() + QStringLiteral("/vysledky_Jan_Nov_k_"))) << proposed.toStdString();
   EXPECT_TRUE(question.contains(QStringLiteral("jan.zvr"))) << question.toStdString();
   EXPECT_TRUE(ReadBytes(DatabaseFileName) == changed) << "the other respondent was overwritten";
   EXPECT_TRUE(ReadBytes(old) == "old") << "jan.zvr was replaced";

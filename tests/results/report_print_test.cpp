@@ -268,8 +268,8 @@ TEST(ReportPrint, HeadingsGoWithTheirFirstLineAndLongNamesWrap) {
     const TDrawn d = Draw(f, true);
     EXPECT_EQ(d.Pages, 2);
     for (const TCanvasText& t : d.Canvas->Texts()) EXPECT_LE(t.At.y() + t.Height, PH) << t.Text.toStdString();
-    const TCanvasText heading = d.Find(QStringLiteral("Poznámky:"));
-    EXPECT_EQ(heading.Page, d.Find(QStringLiteral("Zájem o techniku.")).Page) << professions;
+    EXPECT_EQ(d.Find(QStringLiteral("Poznámky:")).Page, d.Find(QStringLiteral("Zájem o techniku.")).Page)
+        << professions;
     EXPECT_EQ(d.On(1).front().Text, QStringLiteral("Dvořáková Jana, žena, 15 let"));  // the short head
     for (const TCanvasLine& l : d.Canvas->Lines()) {  // within the page, and never below the page's last text
       EXPECT_LE(l.From.y() + l.Pen.Width / 2, PH);
@@ -280,11 +280,7 @@ TEST(ReportPrint, HeadingsGoWithTheirFirstLineAndLongNamesWrap) {
   }
 
   // A name of 100 characters: the person line wraps at blanks on page 1 and in the later heads.
-  QString name;
-  while (name.size() < 100) name += QStringLiteral("Žofie Kateřina ");
-  name.truncate(99);
-  name += QLatin1Char('X');
-  const QString person = name + QStringLiteral(", žena, 17 let");
+  const QString person = QStringLiteral("Žofie Kateřina ").repeated(7).left(99) + QStringLiteral("X, žena, 17 let");
   f.PersonLines[0] = Cp(person.toUtf8().constData());
   const TDrawn d = Draw(f);
   for (int page = 0; page < d.Pages; ++page) {

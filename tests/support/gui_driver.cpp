@@ -76,12 +76,9 @@ void TModalAnswers::Poll() {
     }
     return;
   }
-  // A window whose step is still running (waiting in a nested box it opened)
-  // is not the next window: it shows again only until that step ends.
-  const bool busy = std::find(busy_.begin(), busy_.end(), modal) != busy_.end();
-  if (busy) {
-    // The step still works on its window (an export, a print job): the wait
-    // for the next window starts only when it is done.
+  // A window whose step still runs (an export, a nested box) is not the next
+  // window, and the wait for the next one starts only when that step is done.
+  if (std::find(busy_.begin(), busy_.end(), modal) != busy_.end()) {
     waitingSince_ = QDateTime::currentMSecsSinceEpoch();
     return;
   }
@@ -235,8 +232,7 @@ TModalAnswers::Step AnswerFileDialog(const QString& name, const QString& path, Q
     for (QAbstractButton* b : buttons->buttons())
       if (buttons->buttonRole(b) == role) {
         QTest::mouseClick(b, Qt::LeftButton);
-        EXPECT_EQ(dialog->isVisible(), staysOpen)
-            << (staysOpen ? "the dialog closed on " : "the dialog did not take ") << path.toStdString();
+        EXPECT_EQ(dialog->isVisible(), staysOpen) << "the dialog on " << path.toStdString();
         return;
       }
     ADD_FAILURE() << "the file dialog has no such button";

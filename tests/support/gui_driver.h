@@ -76,8 +76,7 @@ void ClickAt(QWidget* window, QPoint at);
 QPoint PointOf(QWidget* window, const QString& childName, QPoint offset = QPoint(-1, -1));
 void MoveOver(QWidget* window, const QString& childName, QPoint offset = QPoint(-1, -1));
 void Click(QWidget* window, const QString& childName);
-// A double-click on the named child as the window system delivers it: press,
-// release, a second press that the toolkit reports as a double-click, release.
+// A double-click on the named child as the window system delivers it.
 void DoubleClick(QWidget* window, const QString& childName);
 
 // A key pressed and released on the window (through the window system's path).

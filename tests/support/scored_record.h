@@ -6,12 +6,12 @@
 #include "cp1250.h"
 #include "framework.h"
 
-inline TResultRecord ScoredRecord(const int (&base)[ScaleCount], TEducation education = edSecondaryLeavingExam) {
+inline TResultRecord ScoredRecord(const int (&base)[ScaleCount]) {
   TResultRecord r{};
   r.Name.assign(Utf8ToCp1250("Jana Nováková"));
   r.Sex = sxFemale;
   r.Age = 16;
-  r.Education = education;
+  r.Education = edSecondaryLeavingExam;
   r.ExpectedEducation = edUniversity;
   for (int i = 0; i < ItemCount; ++i)
     r.ScoreSheet.Answers[i] = static_cast<std::int16_t>(std::clamp(base[i % ScaleCount] + (i / 6) % 3 - 1, 1, 5));

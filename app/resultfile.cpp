@@ -34,7 +34,7 @@ bool SaveResultFileAsked(
   for (;;) {
     dialog.FileName = proposed;
     if (!dialog.Execute(parent)) {
-      if (AskConfirmation(quitQuestion) == mrYes) return false;
+      if (AskConfirmation(quitQuestion, mrNo) == mrYes) return false;
       continue;
     }
     try {

@@ -32,8 +32,9 @@ class TResultSaveDialog : public TFileDialog {
 // Asks with `dialog` where to keep R's result file, proposing `proposed`, and
 // writes it there. A failed write is reported by `reportFailure` (with the
 // chosen name) and the dialog comes again, so the answers are never lost;
-// cancelling the dialog asks `quitQuestion`, and only Yes gives up. Returns
-// whether the file was written.
+// cancelling the dialog asks `quitQuestion`, whose default answer is No (so
+// Return keeps the answers), and only Yes gives up. Returns whether the file
+// was written.
 bool SaveResultFileAsked(
     TFileDialog& dialog, QWidget* parent, const TResultRecord& R, const QString& proposed, const QString& quitQuestion,
     const std::function<void(const std::exception& error, const QString& fileName)>& reportFailure);

@@ -15,9 +15,10 @@ QWidget* BoxOwner() {
   return QApplication::activeWindow();
 }
 
-TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& text,
-                 QMessageBox::StandardButtons buttons) {
+TModalResult Box(QMessageBox::Icon icon, const char* caption, const QString& text, QMessageBox::StandardButtons buttons,
+                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
   QMessageBox box(icon, QString::fromUtf8(caption), text, buttons, BoxOwner());
+  if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
   // A name or a file name is shown as typed, never read as markup.
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
@@ -51,8 +52,9 @@ void ShowError(const QString& text) {
   Box(QMessageBox::Critical, "Chyba", text, QMessageBox::Ok);
 }
 
-TModalResult AskConfirmation(const QString& text) {
-  return Box(QMessageBox::Question, "Potvrzení", text, QMessageBox::Yes | QMessageBox::No);
+TModalResult AskConfirmation(const QString& text, TModalResult defaultAnswer) {
+  return Box(QMessageBox::Question, "Potvrzení", text, QMessageBox::Yes | QMessageBox::No,
+             defaultAnswer == mrNo ? QMessageBox::No : QMessageBox::Yes);
 }
 
 TModalResult AskWarning(const QString& text) {

@@ -7,6 +7,8 @@
 // (OK), error "Chyba" (OK), confirmation "Potvrzení" (Yes, No) and warning
 // "Upozornění" (Yes, No). The text is always plain text. The questions return
 // mrYes or mrNo (mrNo also when the box is dismissed without a choice).
+// Return answers Yes, unless a question that would give something up asks
+// for No as its default answer.
 //
 // Every event handler runs inside Guarded(): an exception it raises is shown
 // in the error box with the exception's text and goes no further, so none
@@ -23,7 +25,7 @@
 
 void ShowInformation(const QString& text);
 void ShowError(const QString& text);
-TModalResult AskConfirmation(const QString& text);
+TModalResult AskConfirmation(const QString& text, TModalResult defaultAnswer = mrYes);
 TModalResult AskWarning(const QString& text);
 
 // The application's default handler: the error box with the text of the

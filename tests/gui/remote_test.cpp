@@ -220,9 +220,14 @@ TEST_F(RemoteTest, WindowsOfTheProgram) {
 
 TEST_F(RemoteTest, ProposedNameAndCancellingTheSave) {
   QString first, second, question;
+  // Return on the question keeps the answers: the save dialog comes again.
   const QStringList windows =
       Run(Concat({UpToTheSave(QStringLiteral("Jan Nový")),
-                  {AnswerFileDialog("SaveDialog", {}, &first), AnswerBox("Potvrzení", QMessageBox::No, &question),
+                  {AnswerFileDialog("SaveDialog", {}, &first),
+                   [&](QWidget* w) {
+                     question = BoxText(w);
+                     PressKey(w, Qt::Key_Return);
+                   },
                    AnswerFileDialog("SaveDialog", {}, &second), AnswerBox("Potvrzení", QMessageBox::Yes)}}));
   EXPECT_EQ(first, QFile("vysledky_Jan_Nov__070305.zvr"));
   EXPECT_EQ(second, first);

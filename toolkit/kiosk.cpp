@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <utility>
 #include <vector>
 
 #include "forms.h"
@@ -64,6 +65,7 @@ class TKiosk : public QObject {
     display_ = X11Display();
     if (!display_) return;
     kiosk_x11::SuspendScreenSaver(display_, true);
+    virtualDesktop_ = kiosk_x11::CurrentDesktop(display_);
     // The windows already on the screen (the counsellor's main window) are not
     // the run's: they stay behind the backdrop for the whole run.
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -88,7 +90,10 @@ class TKiosk : public QObject {
       for (const TKept& kept : kept_) {
         if (!kept.Window) continue;
         // A hidden window has lost the states already; its next showing sets its own.
-        if (kept.Window->isVisible()) kiosk_x11::SetAbove(display_, kept.Window->winId(), false, kept.FullScreen);
+        if (kept.Window->isVisible()) {
+          kiosk_x11::SetAbove(display_, kept.Window->winId(), false, kept.FullScreen);
+          kiosk_x11::SetOnAllDesktops(display_, kept.Window->winId(), false);
+        }
         if (kept.FullScreen) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
         AllowMinimise(kept.Window);
       }
@@ -97,6 +102,10 @@ class TKiosk : public QObject {
       for (const TOutside& outside : outside_)
         if (outside.Window && outside.Window->isMinimized() && !outside.State.testFlag(Qt::WindowMinimized))
           kiosk_x11::Restore(display_, outside.Window->winId());
+      // The run's windows were on every virtual desktop; if another one was
+      // put on the screen meanwhile, the counsellor's windows are on the
+      // desktop the run began on.
+      kiosk_x11::ShowDesktop(display_, virtualDesktop_);
       kiosk_x11::SuspendScreenSaver(display_, false);
     }
     kept_.clear();
@@ -125,6 +134,7 @@ class TKiosk : public QObject {
         break;
       case QEvent::Hide:
         if (IsRunWindow(w)) AllowMinimise(w);
+        if (w->windowType() == Qt::Popup) popupClosed_ = true;
         Review(w, false);
         break;
       case QEvent::WindowActivate:
@@ -208,6 +218,7 @@ class TKiosk : public QObject {
             if (w && w->isVisible()) KeepAbove(w);
           pendingAbove_.clear();
           HoldKeyboard();
+          if (std::exchange(popupClosed_, false)) ReturnKeys();
         },
         Qt::QueuedConnection);
   }
@@ -215,6 +226,7 @@ class TKiosk : public QObject {
   void KeepAbove(QWidget* w) {
     const bool fullScreen = w->frameGeometry() == TForm::ScreenRect();
     kiosk_x11::SetAbove(display_, w->winId(), true, fullScreen);
+    kiosk_x11::SetOnAllDesktops(display_, w->winId(), true);
     for (const TKept& kept : kept_)
       if (kept.Window == w) return;
     kept_.push_back({w, fullScreen});
@@ -230,6 +242,19 @@ class TKiosk : public QObject {
     if (!holder) holder = FrontWindow();
     if (!holder || !holder->isVisible() || !holder->windowHandle()) return;
     holder->windowHandle()->setKeyboardGrabEnabled(true);
+  }
+
+  // A pop-up (a drop-down list, a menu) takes the keyboard for itself while
+  // it is open and lets it go entirely when it closes; taking the hold again
+  // tells the program that its focus window has lost the keyboard to the
+  // holder. Under a window manager the front window is activated again and
+  // told it has the focus back; without one the X focus never moved, nothing
+  // says so, and the keys would go to the holder, which takes none while a
+  // modal window is open. Moving the focus off the front window and back
+  // tells it.
+  void ReturnKeys() {
+    QWidget* front = FrontWindow();
+    if (front && front->isVisible()) kiosk_x11::Refocus(display_, front->winId());
   }
 
   // The run's window that the respondent works in: the modal window on top,
@@ -315,6 +340,7 @@ class TKiosk : public QObject {
 
   TDesktop desktop_ = TDesktop::StateOnly;
   _XDisplay* display_ = nullptr;
+  long virtualDesktop_ = -1;  // the virtual desktop the run began on
   std::vector<TKept> kept_;
   std::vector<TOutside> outside_;
   QMetaObject::Connection focusWatch_;
@@ -323,6 +349,7 @@ class TKiosk : public QObject {
   int recoverTries_ = 0;
   std::vector<QPointer<QWidget>> pendingAbove_;
   bool reviewPosted_ = false;
+  bool popupClosed_ = false;
   bool inhibited_ = false;
   uint cookie_ = 0;
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <random>
+#include <set>
 #include <vector>
 
 #include "framework.h"
@@ -62,7 +65,9 @@ class Records : public ::testing::Test {
     DatabaseFileName = dir.File("zovi.db");
     WriteBytes(DatabaseFileName, "");
   }
+  void TearDown() override { DatabaseLockWait = lockWait; }
   TTempDir dir;
+  const std::chrono::milliseconds lockWait = DatabaseLockWait;
 };
 
 // The merge as first described: every record of the file, in file order,
@@ -287,4 +292,84 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
     RestoreRecordByRecord(backup);
     ASSERT_TRUE(SameBytes(ReadBytes(fast), ReadBytes(plain))) << "round " << round;
   }
+}
+
+TEST_F(Records, TwoProgramsAppendingAtOnceStoreEveryRecord) {
+  constexpr int stored = 3000, each = 40;
+  std::vector<TResultRecord> records;
+  for (int i = 0; i < stored; ++i) records.push_back(Record("s" + std::to_string(i), 2 * i + 1));
+  WriteBytes(DatabaseFileName, Bytes(records));
+  int start[2];
+  ASSERT_EQ(::pipe(start), 0);
+  std::vector<pid_t> programs;
+  for (const char* name : {"a", "b"}) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(start[1]);
+      char go;
+      if (::read(start[0], &go, 1) != 0) ::_exit(2);  // both start when the pipe is closed
+      try {
+        for (int i = 0; i < each; ++i) {
+          TResultRecord r = Record(name + std::to_string(i));
+          AppendRecord(r);
+        }
+      } catch (...) {
+        ::_exit(1);
+      }
+      ::_exit(0);
+    }
+    programs.push_back(pid);
+  }
+  ::close(start[0]);
+  ::close(start[1]);
+  for (const pid_t pid : programs) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  const std::string bytes = ReadBytes(DatabaseFileName);
+  ASSERT_EQ(bytes.size(), (stored + 2 * each) * RecordSize);
+  std::set<std::string> uniqueIds;
+  std::set<std::int32_t> ids;
+  for (std::size_t at = 0; at < bytes.size(); at += RecordSize) {
+    TResultRecord r;
+    std::memcpy(&r, bytes.data() + at, RecordSize);
+    uniqueIds.insert(r.UniqueId.str());
+    ids.insert(r.Id);
+  }
+  EXPECT_EQ(uniqueIds.size(), stored + 2 * each);
+  EXPECT_EQ(ids.size(), stored + 2 * each);
+}
+
+// Another program's write under way: every writer waits for it, then gives up
+// with nothing written; readers go on.
+TEST_F(Records, WritersGiveUpOnADatabaseHeldByAnotherAndReadersGoOn) {
+  const std::string backup = dir.File("b.dba");
+  WriteBytes(DatabaseFileName, Bytes(Record("a", 1)));
+  WriteBytes(backup, Bytes(Record("b", 1)));
+  const std::string before = ReadBytes(DatabaseFileName);
+  TRecordFile other(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  ASSERT_TRUE(other.Lock(std::chrono::milliseconds(0)));
+  DatabaseLockWait = std::chrono::milliseconds(200);
+  TResultRecord r = Record("c");
+  const auto started = std::chrono::steady_clock::now();
+  try {
+    AppendRecord(r);
+    ADD_FAILURE() << "appended";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Do databáze " + DatabaseFileName + " právě zapisuje jiný program. Databáze nebyla změněna.");
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - started, DatabaseLockWait);
+  EXPECT_THROW(UpdateRecord(Record("a", 1)), EDatabaseError);
+  EXPECT_THROW(RestoreDatabase(backup), EDatabaseError);
+  EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), before));
+  BackupDatabase(dir.File("copy.dba"));
+  EXPECT_TRUE(SameBytes(ReadBytes(dir.File("copy.dba")), before));
+  LoadResultFile(r, DatabaseFileName);
+
+  other.Close();  // the lock goes with the other program's file
+  RestoreDatabase(backup);
+  EXPECT_EQ(ReadBytes(DatabaseFileName).size(), 2 * RecordSize);
 }

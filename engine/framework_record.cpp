@@ -176,7 +176,7 @@ void BackupDatabase(const std::string& fileName) {
 // takes its place in both, just as the next AppendRecord's scan would see it.
 // The new records of each block of the backup are gathered at the front of
 // the block and written to the database at once.
-void RestoreDatabase(const std::string& fileName) {
+bool RestoreDatabase(const std::string& fileName) {
   TRecordFile backup(fileName, TRecordFileMode::ReadOnly, RecordSize);
   std::optional<TRecordFile> database;  // opened at the first record, as the first append would
   std::unordered_set<TUniqueIdKey, TUniqueIdKeyHash> storedIds;
@@ -207,5 +207,8 @@ void RestoreDatabase(const std::string& fileName) {
     return true;
   });
   if (database) database->Close();
+  // The scan ends after the last whole record; a byte after it is a record cut short.
+  const bool incomplete = !backup.Eof();
   backup.Close();
+  return incomplete;
 }

@@ -163,6 +163,8 @@ bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
 // names the database file itself is refused with EDatabaseError.
 void BackupDatabase(const std::string& fileName);
 
-// Merges every record of the named file (opened read-only) into the database,
-// with the result of passing each, in file order, to AppendRecord.
-void RestoreDatabase(const std::string& fileName);
+// Merges every whole record of the named file (opened read-only) into the
+// database, with the result of passing each, in file order, to AppendRecord.
+// Returns true when the file ends with an incomplete record (a copy cut
+// short), which is not loaded; an empty file is no incomplete one.
+bool RestoreDatabase(const std::string& fileName);

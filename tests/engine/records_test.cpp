@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <random>
-#include <set>
 #include <vector>
 
 #include "framework.h"
@@ -232,7 +231,7 @@ TEST_F(Records, RestoreMerges) {
   const TResultRecord a = Record("A", 10, 0x41), b = Record("B", 20, 0x42);
   WriteBytes(DatabaseFileName, Bytes(b));
   WriteBytes(backup, "");
-  RestoreDatabase(backup);
+  EXPECT_FALSE(RestoreDatabase(backup));  // an empty backup is whole
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes(b)));
 
   // A, B, A into B appends A once, with KeyExtra 0 and a new Id.
@@ -287,89 +286,47 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
     WriteBytes(fast, database);
     WriteBytes(plain, database);
     DatabaseFileName = fast;
-    RestoreDatabase(backup);
+    EXPECT_EQ(RestoreDatabase(backup), backupBytes.size() % RecordSize != 0);  // a record cut short
     DatabaseFileName = plain;
     RestoreRecordByRecord(backup);
     ASSERT_TRUE(SameBytes(ReadBytes(fast), ReadBytes(plain))) << "round " << round;
   }
 }
 
-TEST_F(Records, TwoProgramsAppendingAtOnceStoreEveryRecord) {
-  constexpr int stored = 3000, each = 40;
+// Two programs appending at once each have the database to themselves from
+// scan to write, so neither writes over the other's record. A writer that
+// waits too long for another gives up with nothing written; readers go on.
+TEST_F(Records, WritersTakeTurnsAndReadersAreNotHeldUp) {
   std::vector<TResultRecord> records;
-  for (int i = 0; i < stored; ++i) records.push_back(Record("s" + std::to_string(i), 2 * i + 1));
+  for (int i = 0; i < 3000; ++i) records.push_back(Record("s" + std::to_string(i), 2 * i + 1));
   WriteBytes(DatabaseFileName, Bytes(records));
-  int start[2];
-  ASSERT_EQ(::pipe(start), 0);
   std::vector<pid_t> programs;
   for (const char* name : {"a", "b"}) {
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(start[1]);
-      char go;
-      if (::read(start[0], &go, 1) != 0) ::_exit(2);  // both start when the pipe is closed
-      try {
-        for (int i = 0; i < each; ++i) {
-          TResultRecord r = Record(name + std::to_string(i));
-          AppendRecord(r);
-        }
-      } catch (...) {
-        ::_exit(1);
-      }
-      ::_exit(0);
+    if (const pid_t pid = ::fork(); pid != 0) {
+      programs.push_back(pid);
+      continue;
     }
-    programs.push_back(pid);
+    try {
+      for (int i = 0; i < 40; ++i) AppendRecord(records.emplace_back(Record(name + std::to_string(i))));
+    } catch (...) {
+      ::_exit(1);
+    }
+    ::_exit(0);
   }
-  ::close(start[0]);
-  ::close(start[1]);
   for (const pid_t pid : programs) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
   }
   const std::string bytes = ReadBytes(DatabaseFileName);
-  ASSERT_EQ(bytes.size(), (stored + 2 * each) * RecordSize);
-  std::set<std::string> uniqueIds;
-  std::set<std::int32_t> ids;
-  for (std::size_t at = 0; at < bytes.size(); at += RecordSize) {
-    TResultRecord r;
-    std::memcpy(&r, bytes.data() + at, RecordSize);
-    uniqueIds.insert(r.UniqueId.str());
-    ids.insert(r.Id);
-  }
-  EXPECT_EQ(uniqueIds.size(), stored + 2 * each);
-  EXPECT_EQ(ids.size(), stored + 2 * each);
-}
+  EXPECT_EQ(bytes.size(), 3080 * RecordSize);
 
-// Another program's write under way: every writer waits for it, then gives up
-// with nothing written; readers go on.
-TEST_F(Records, WritersGiveUpOnADatabaseHeldByAnotherAndReadersGoOn) {
-  const std::string backup = dir.File("b.dba");
-  WriteBytes(DatabaseFileName, Bytes(Record("a", 1)));
-  WriteBytes(backup, Bytes(Record("b", 1)));
-  const std::string before = ReadBytes(DatabaseFileName);
   TRecordFile other(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
   ASSERT_TRUE(other.Lock(std::chrono::milliseconds(0)));
-  DatabaseLockWait = std::chrono::milliseconds(200);
-  TResultRecord r = Record("c");
-  const auto started = std::chrono::steady_clock::now();
-  try {
-    AppendRecord(r);
-    ADD_FAILURE() << "appended";
-  } catch (const EDatabaseError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Do databáze " + DatabaseFileName + " právě zapisuje jiný program. Databáze nebyla změněna.");
-  }
-  EXPECT_GE(std::chrono::steady_clock::now() - started, DatabaseLockWait);
-  EXPECT_THROW(UpdateRecord(Record("a", 1)), EDatabaseError);
-  EXPECT_THROW(RestoreDatabase(backup), EDatabaseError);
-  EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), before));
+  DatabaseLockWait = std::chrono::milliseconds(100);
+  EXPECT_THROW(AppendRecord(records.emplace_back(Record("c"))), EDatabaseError);
+  EXPECT_THROW(UpdateRecord(records[0]), EDatabaseError);
   BackupDatabase(dir.File("copy.dba"));
-  EXPECT_TRUE(SameBytes(ReadBytes(dir.File("copy.dba")), before));
-  LoadResultFile(r, DatabaseFileName);
-
-  other.Close();  // the lock goes with the other program's file
-  EXPECT_FALSE(RestoreDatabase(backup));
-  EXPECT_EQ(ReadBytes(DatabaseFileName).size(), 2 * RecordSize);
+  EXPECT_THROW(RestoreDatabase(dir.File("copy.dba")), EDatabaseError);
+  EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), bytes));
 }

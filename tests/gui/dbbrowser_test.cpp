@@ -283,30 +283,18 @@ TEST_F(DatabaseBrowserTest, AFileChangedUnderTheListIsReportedAndNothingIsWritte
 TEST_F(DatabaseBrowserTest, AnIncompleteLastRecordIsLeftOutAndAMissingDatabaseIsReported) {
   Store({Respondent("Cyril", EncodeDateTime(2020, 1, 3)), Respondent("Alois", EncodeDateTime(2020, 1, 1))});
   const std::string whole = Database();
-  // An append that runs out of room leaves no piece of its record behind.
-  {
+  {  // an append that runs out of room leaves no piece of its record behind
     TFileSizeLimit full(whole.size() + 3000);
     TResultRecord r = Respondent("Bohumil", EncodeDateTime(2020, 1, 2));
     EXPECT_THROW(AppendRecord(r), EInOutError);
   }
   EXPECT_EQ(Database(), whole);
-  // A piece left all the same (by a program ended halfway through an append)
-  // is no record: the whole ones are listed and sorted, and can be opened.
-  const std::string damaged = whole + std::string(3000, 'x');
-  WriteBytes(DatabaseFileName, damaged);
-  TStandInScreen screen;
-  Browse(Steps([&](QWidget* w) {
-    EXPECT_EQ(w, DatabaseForm);
-    EXPECT_EQ(Names(), (QStringList{"Alois", "Cyril"}));
-    ClickHeading(1);
-    EXPECT_EQ(Names(), (QStringList{"Cyril", "Alois"}));
-    ClickRow(0);
-    Click(DatabaseForm, "ReportButton");
+  // A piece left all the same (by a program ended halfway through an append) is no record.
+  WriteBytes(DatabaseFileName, whole + std::string(3000, 'x'));
+  Browse(Steps([&](QWidget*) {
+    EXPECT_EQ(Names(), (QStringList{"Alois", "Cyril"}));  // sorted: no error stopped the listing
     DatabaseForm->Close();
   }));
-  EXPECT_EQ(screen.Shown, 1);
-  EXPECT_EQ(screen.Record.Name.str(), "Cyril");
-  EXPECT_EQ(Database(), damaged);
   QString text;
 
   // No file at all, and a folder in its place.

@@ -221,8 +221,11 @@ void TMainForm::Zlohovatdatabzi1Click() {
 
 void TMainForm::Obnovitzezlohy1Click() {
   if (!backupOpenDialog.Execute(this)) return;
-  RestoreDatabase(LocalPath(backupOpenDialog.FileName));
-  ShowInformation(QStringLiteral("Položky databáze byly načteny."));
+  const bool incomplete = RestoreDatabase(LocalPath(backupOpenDialog.FileName));
+  // A backup cut short loses its last respondent: the counsellor is told.
+  ShowInformation(incomplete ? QStringLiteral("Položky databáze byly načteny. Soubor zálohy končil neúplným "
+                                              "záznamem, který nebyl načten.")
+                             : QStringLiteral("Položky databáze byly načteny."));
 }
 
 void TMainForm::ExportovatdoCSV1Click() {

@@ -11,8 +11,15 @@
 #include "wholefile.h"
 
 std::string DatabaseFileName;
+std::chrono::milliseconds DatabaseLockWait{5000};
 
 namespace {
+
+// Makes the open database this step's alone until it is closed.
+void LockDatabase(TRecordFile& database) {
+  if (!database.Lock(DatabaseLockWait))
+    throw EDatabaseError("Do databáze " + DatabaseFileName + " právě zapisuje jiný program. Databáze nebyla změněna.");
+}
 
 // The fields of a stored record that the database scans look at, read from
 // the record's bytes as they lie in the file.
@@ -98,6 +105,7 @@ void AppendRecord(TResultRecord& R) {
   R.KeyExtra = 0;
   R.Id = 0;
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  LockDatabase(database);
   bool duplicate = false;
   std::int32_t running = 0;
   database.Scan([&](const unsigned char* stored, std::int64_t) {
@@ -106,7 +114,8 @@ void AppendRecord(TResultRecord& R) {
     return true;
   });
   R.Id = NextId(running);
-  // The scan leaves the position after the last whole record: trailing bytes are overwritten.
+  // The scan leaves the position after the last whole record: trailing bytes
+  // are overwritten. A write that fails cuts the file back to its old length.
   if (!duplicate) database.Write(&R);
   database.Close();
 }
@@ -114,6 +123,7 @@ void AppendRecord(TResultRecord& R) {
 void UpdateRecord(const TResultRecord& R) {
   const TResultRecord copy = R;
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  LockDatabase(database);
   std::int64_t found = -1;
   TShortString<50> storedUniqueId{};
   database.Scan([&](const unsigned char* stored, std::int64_t index) {
@@ -166,7 +176,7 @@ void BackupDatabase(const std::string& fileName) {
 // takes its place in both, just as the next AppendRecord's scan would see it.
 // The new records of each block of the backup are gathered at the front of
 // the block and written to the database at once.
-void RestoreDatabase(const std::string& fileName) {
+bool RestoreDatabase(const std::string& fileName) {
   TRecordFile backup(fileName, TRecordFileMode::ReadOnly, RecordSize);
   std::optional<TRecordFile> database;  // opened at the first record, as the first append would
   std::unordered_set<TUniqueIdKey, TUniqueIdKeyHash> storedIds;
@@ -174,6 +184,7 @@ void RestoreDatabase(const std::string& fileName) {
   backup.ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t) {
     if (!database) {
       database.emplace(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+      LockDatabase(*database);
       storedIds.reserve(static_cast<std::size_t>(database->RecordCount() + backup.RecordCount()));
       database->Scan([&](const unsigned char* stored, std::int64_t) {
         storedIds.insert(UniqueIdKey(stored));
@@ -196,5 +207,8 @@ void RestoreDatabase(const std::string& fileName) {
     return true;
   });
   if (database) database->Close();
+  // The scan ends after the last whole record; a byte after it is a record cut short.
+  const bool incomplete = !backup.Eof();
   backup.Close();
+  return incomplete;
 }

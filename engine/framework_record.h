@@ -3,6 +3,7 @@
 // record file of the system. The layout is fixed and stored byte for byte.
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -111,8 +112,13 @@ inline std::string RecordNotes(const TResultRecord& r) {
 // Full path of the database file; every database routine reads it when it runs.
 extern std::string DatabaseFileName;
 
+// How long a step that writes the database waits while another program
+// writes it (see the record operations below).
+extern std::chrono::milliseconds DatabaseLockWait;
+
 // A database operation refused for a reason other than a failed file step
-// (a record that is not stored, a backup onto the database itself).
+// (a record that is not stored, a backup onto the database itself, another
+// program writing the database).
 class EDatabaseError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -120,6 +126,14 @@ class EDatabaseError : public std::runtime_error {
 
 // The record operations. Each opens the files it needs and closes them before
 // it returns; a failed file step throws EInOutError.
+//
+// Every operation that writes the database (append, update, restore) holds an
+// exclusive lock on it from its first read to its last write, so that two
+// programs writing one database (two started by mistake, two stations on a
+// shared folder) never scan the same end and write over each other's record.
+// One that finds the lock held waits up to DatabaseLockWait for it, then
+// throws EDatabaseError and writes nothing. Operations that only read take no
+// lock.
 
 // Prepares a fresh record: reseeds the generator from the clock, draws a new
 // UniqueId of 50 letters "a".."z" and clears Reserved3. Nothing else changes.
@@ -149,6 +163,8 @@ bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
 // names the database file itself is refused with EDatabaseError.
 void BackupDatabase(const std::string& fileName);
 
-// Merges every record of the named file (opened read-only) into the database,
-// with the result of passing each, in file order, to AppendRecord.
-void RestoreDatabase(const std::string& fileName);
+// Merges every whole record of the named file (opened read-only) into the
+// database, with the result of passing each, in file order, to AppendRecord.
+// Returns true when the file ends with an incomplete record (a copy cut
+// short), which is not loaded; an empty file is no incomplete one.
+bool RestoreDatabase(const std::string& fileName);

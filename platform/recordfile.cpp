@@ -1,12 +1,14 @@
 #include "recordfile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -19,6 +21,9 @@ constexpr int ecDiskFull = 101;
 
 // Records read at a time by a scan: 40 result records, 256 KB.
 constexpr std::size_t ScanBlockBytes = 1 << 18;
+
+// How often a writer waiting for another one's lock tries again.
+constexpr std::chrono::milliseconds LockRetry{10};
 
 }  // namespace
 
@@ -159,18 +164,50 @@ void TRecordFile::Read(void* buffer, std::size_t count) {
 void TRecordFile::Write(const void* buffer, std::size_t count) {
   const std::size_t total = count * recordSize_;
   const off_t start = static_cast<off_t>(position_) * static_cast<off_t>(recordSize_);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) RaiseOsError(errno);
+  const off_t oldSize = st.st_size;
   const auto* in = static_cast<const unsigned char*>(buffer);
   std::size_t done = 0;
+  // A piece of a record beyond the old end is cut off again; a failure to
+  // cut it leaves it to the scans, which never read it.
+  const auto fail = [&](int code) {
+    const off_t whole = start + static_cast<off_t>(done / recordSize_ * recordSize_);
+    const off_t keep = std::max(oldSize, whole);
+    if (start + static_cast<off_t>(done) > keep) (void)::ftruncate(fd_, keep);
+    throw EInOutError(code);
+  };
   while (done < total) {
     const ssize_t n = ::pwrite(fd_, in + done, total - done, start + static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
-      RaiseOsError(errno);
+      fail(InOutErrorCode(errno));
     }
-    if (n == 0) throw EInOutError(ecDiskFull);
+    if (n == 0) fail(ecDiskFull);
     done += static_cast<std::size_t>(n);
   }
   position_ += static_cast<std::int64_t>(count);
+}
+
+bool TRecordFile::Lock(std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    switch (errno) {
+      case EINTR:
+        continue;
+      case EWOULDBLOCK:
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(LockRetry);
+        continue;
+      case ENOLCK:
+      case EOPNOTSUPP:
+      case ENOSYS:
+        return true;
+      default:
+        RaiseOsError(errno);
+    }
+  }
+  return true;
 }
 
 void TRecordFile::ScanBlocks(

@@ -2,6 +2,7 @@
 // Files of fixed-size records: a plain sequence of whole record images with no
 // header. Every file step is checked; a failure throws EInOutError with a
 // numbered error code and its message.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,7 +63,25 @@ class TRecordFile {
   // than that raise code 100.
   void Read(void* buffer, std::size_t count = 1);
   // Writes `count` records at the position; a short write raises code 101.
+  // A write that fails leaves no piece of a record behind the file's old end:
+  // the file is cut back to its old length, or to the end of the last whole
+  // record that the write put beyond it.
   void Write(const void* buffer, std::size_t count = 1);
+
+  // Takes an exclusive advisory lock on the file, held until it is closed,
+  // for a step that must be the only writer from its first read to its last
+  // write. Another holder (another process, or another open of the file in
+  // this one) is waited for, trying again every few milliseconds; false when
+  // it still holds the lock after `wait`. Readers take no lock and are never
+  // held up. A file system that keeps no locks gives true: the file is then
+  // written unguarded, as it was before locks were taken.
+  //
+  // flock, not fcntl: an fcntl lock belongs to the process and goes when any
+  // descriptor of the file in it is closed (a reader's, or a restore's own
+  // backup that names the database), while flock belongs to this open file.
+  // Linux carries flock to an NFS server as a lock of the whole file, so
+  // stations sharing one folder exclude each other too.
+  bool Lock(std::chrono::milliseconds wait);
 
   // Reads the whole records from the first to the last (as counted when the
   // scan starts) in large blocks and hands each to `visit` with its record

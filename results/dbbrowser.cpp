@@ -107,11 +107,8 @@ void TDatabaseForm::FormShow() {
                          Field<TShortString<50>>(record, offsetof(TResultRecord, UniqueId))});
       return true;
     });
-    // A piece of a record after the last whole one: reading it fails.
-    if (!database.Eof()) {
-      TResultRecord rest;
-      database.Read(&rest);
-    }
+    // A piece of a record after the last whole one (an append cut short) is
+    // no record: the scan leaves it out, as every scan of the database does.
     database.Close();
   } catch (...) {
     ListView->AddItems(std::move(items));

@@ -251,12 +251,19 @@ TEST_F(MainFormTest, BackupRestoreAndExportReportWithTheirMessages) {
   EXPECT_EQ(text, QStringLiteral("Položky databáze byly načteny."));
   EXPECT_EQ(ReadAll(File("zovi.db")).size(), 2 * RecordSize);  // Berta merged in, Adam kept once
 
+  // A backup cut short: its whole records are loaded, and the rest is reported.
+  WriteAll(File("cut.dba"), Bytes(Respondent("Cyril", 40002, 'c')) + "incomplete");
+  Run(MainForm->Obnovitzezlohy1,
+      {ChooseFile("backupOpenDialog", QFile("cut.dba")), AnswerBox("Informace", QMessageBox::Ok, &text)});
+  EXPECT_EQ(text, QStringLiteral("Položky databáze byly načteny. Soubor zálohy končil neúplným záznamem, který nebyl "
+                                 "načten."));
+
   WriteAll(File("data_zovi.csv"), "old content");
   Run(MainForm->ExportovatdoCSV1,
       {ChooseFile("CSVSaveDialog", QFile("data_zovi.csv")), AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Export dat do souboru \"") + QFile("data_zovi.csv") + QStringLiteral("\" proveden."));
   const std::string csv = ReadAll(File("data_zovi.csv"));
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);  // header and two respondents, the old content gone
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);  // header and three respondents, the old content gone
 }
 
 TEST_F(MainFormTest, AFailingCommandShowsTheErrorAndNotItsMessage) {

@@ -124,6 +124,7 @@ TEST(RecordFile, ReadWriteCountAndShortTransfers) {
     TRecordFile file(name, TRecordFileMode::Create, 4);
     EXPECT_EQ(ErrorCodeOf([&] { file.Write("abcdefgh", 2); }), 101);
   }
+  EXPECT_EQ(ReadBytes(name), "abcd");  // the piece of the second is cut off, the whole first kept
 
   EXPECT_TRUE(FileExists(name));
   EXPECT_FALSE(FileExists(dir.File("other")));

@@ -21,6 +21,38 @@ void LockDatabase(TRecordFile& database) {
     throw EDatabaseError("Do databáze " + DatabaseFileName + " právě zapisuje jiný program. Databáze nebyla změněna.");
 }
 
+struct TFileIdentity {
+  std::uint64_t Device, Inode;
+};
+
+// Whether fileName names the database file, whose identity is given when it
+// exists: by device and inode (links followed) when both are files, else by
+// their paths with links resolved.
+bool NamesDatabaseFile(const std::string& fileName, const std::optional<TFileIdentity>& database) {
+  struct stat st {};
+  if (database && ::stat(fileName.c_str(), &st) == 0)
+    return st.st_dev == database->Device && st.st_ino == database->Inode;
+  std::error_code e1, e2;
+  const auto a = std::filesystem::weakly_canonical(fileName, e1);
+  const auto b = std::filesystem::weakly_canonical(DatabaseFileName, e2);
+  return !e1 && !e2 && a == b;
+}
+
+// The guard of every whole write (wholefile.h): a result file, a report, a
+// document or a settings file saved onto the database, by its name or through
+// a link, would replace every stored respondent.
+void RefuseDatabaseAsTarget(const std::string& target) {
+  struct stat st {};
+  std::optional<TFileIdentity> database;
+  if (::stat(DatabaseFileName.c_str(), &st) == 0) database = TFileIdentity{st.st_dev, st.st_ino};
+  if (NamesDatabaseFile(target, database))
+    throw EDatabaseError("Soubor databáze " + DatabaseFileName + " nelze přepsat. Zvolte pro uložení jiný soubor.");
+}
+
+// Set before main() runs, in every program that has a database file: no
+// writer can forget it.
+const bool DatabaseGuarded = (SetWholeFileTargetGuard(RefuseDatabaseAsTarget), true);
+
 // The fields of a stored record that the database scans look at, read from
 // the record's bytes as they lie in the file.
 std::int32_t StoredId(const unsigned char* record) {
@@ -79,16 +111,9 @@ std::int32_t ScanId(std::int32_t running, std::int32_t storedId) {
 }  // namespace
 
 bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0) {
-    std::uint64_t device, inode;
-    database.Identity(device, inode);
-    return st.st_dev == device && st.st_ino == inode;
-  }
-  std::error_code e1, e2;
-  const auto a = std::filesystem::weakly_canonical(fileName, e1);
-  const auto b = std::filesystem::weakly_canonical(DatabaseFileName, e2);
-  return !e1 && !e2 && a == b;
+  TFileIdentity identity;
+  database.Identity(identity.Device, identity.Inode);
+  return NamesDatabaseFile(fileName, identity);
 }
 
 void InitResultRecord(TResultRecord& R) {

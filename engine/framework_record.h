@@ -110,6 +110,8 @@ inline std::string RecordNotes(const TResultRecord& r) {
 }
 
 // Full path of the database file; every database routine reads it when it runs.
+// No file written whole (wholefile.h) replaces it: a save aimed at it, by this
+// or another name or through a link, is refused with EDatabaseError.
 extern std::string DatabaseFileName;
 
 // How long a step that writes the database waits while another program

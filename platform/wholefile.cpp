@@ -14,6 +14,8 @@
 
 namespace {
 
+constinit TWholeFileTargetGuard TargetGuard = nullptr;
+
 // Room for the dot before and the ".XXXXXX" after the target's name in a
 // temporary name of at most 255 bytes.
 constexpr std::size_t MaxBaseBytes = 255 - 8;
@@ -58,6 +60,7 @@ void SyncFile(const std::string& name) {
 void WriteFileWhole(const std::string& target, const std::function<void(const std::string& temporaryName)>& produce) {
   if (target.empty() || target.find('\0') != std::string::npos) throw EInOutError(3);
   const std::string real = ResolvedTarget(target);
+  if (TargetGuard) TargetGuard(real);
 
   struct stat existing {};
   const bool exists = stat(real.c_str(), &existing) == 0;
@@ -115,6 +118,10 @@ void WriteFileWhole(const std::string& target, const std::function<void(const st
     fsync(dir);
     close(dir);
   }
+}
+
+void SetWholeFileTargetGuard(TWholeFileTargetGuard guard) {
+  TargetGuard = guard;
 }
 
 void WriteFileWhole(const std::string& target, const std::string& content) {

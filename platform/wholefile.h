@@ -21,8 +21,18 @@
 //  - The new file keeps an existing target's permissions (and its owner where
 //    the process may give it); a new target gets the usual permissions of a
 //    new file (0666 less the umask).
+//  - The target guard (SetWholeFileTargetGuard) sees the target first and
+//    may refuse it; then nothing is written.
 // File-system failures throw EInOutError with the numbered code (recordfile.h).
 void WriteFileWhole(const std::string& target, const std::function<void(const std::string& temporaryName)>& produce);
 
 // The same for content already in memory.
 void WriteFileWhole(const std::string& target, const std::string& content);
+
+// A check that every whole write runs on the file it would replace (a link
+// followed to the file it names) before anything is written; it throws to
+// refuse that target. One guard serves the whole program: the engine's keeps
+// the database file, which is written in place, from being replaced by any
+// other file. Null: no check.
+using TWholeFileTargetGuard = void (*)(const std::string& target);
+void SetWholeFileTargetGuard(TWholeFileTargetGuard guard);

@@ -37,6 +37,8 @@ QString SaveFailureCause(const std::exception& error) {
         return QStringLiteral("na disku není dost místa");
     }
   }
+  // The file chosen is the database file, which no save may replace (framework_record.h).
+  if (dynamic_cast<const EDatabaseError*>(&error)) return QStringLiteral("jde o soubor databáze probandů");
   return QString::fromUtf8(error.what());
 }
 

@@ -22,9 +22,13 @@ QStringList MemoLines(const QString& text) {
   return lines;
 }
 
+// The memo's lines in code page 1250, without NUL characters (a paste can
+// bring one): the stored notes end at their first NUL, so everything after it
+// would be lost. Other control characters are kept in the comma text's quotes
+// and dropped only where the notes are shown (PlainText).
 TStringArray Cp1250Lines(const QString& text) {
   TStringArray lines;
-  for (const QString& line : MemoLines(text)) lines.push_back(ToCp1250(line));
+  for (QString line : MemoLines(text)) lines.push_back(ToCp1250(line.remove(QChar(u'\0'))));
   return lines;
 }
 

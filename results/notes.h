@@ -11,9 +11,10 @@
 // text: a control character in the record would otherwise split or mark a
 // line on the screen (PlainText).
 void LoadNotes(QPlainTextEdit& memo, const TResultRecord& record);
-// The record's notes become the comma text of the memo's lines. The memo's
-// limit (LimitNotes) keeps that text within the field; a longer text is an
-// error (EInOutError would be wrong here: std::length_error), never cut.
+// The record's notes become the comma text of the memo's lines, without NUL
+// characters, which would end the stored text early. The memo's limit
+// (LimitNotes) keeps that text within the field; a longer text is an error
+// (EInOutError would be wrong here: std::length_error), never cut.
 void StoreNotes(const QPlainTextEdit& memo, TResultRecord& record);
 
 // The memo's lines as the report carries them: code page 1250 plain text, so

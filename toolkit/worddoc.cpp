@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -222,6 +223,33 @@ QList<QByteArray> LogLines(const QString& logName) {
   return lines;
 }
 
+// The largest file taken as the converted report: the report's Word document
+// has a few dozen kilobytes, ten megabytes is far beyond anything it could be.
+constexpr std::int64_t MaxConvertedBytes = 10 << 20;
+
+// Reads the file that the converter left into `bytes`, or says why it is not
+// taken. Only a plain file of a sane size is read, opened without waiting:
+// a pipe left there would block the program for ever, a link to a device
+// (the zero device) would be read until memory runs out.
+QString ReadConvertedFile(const QString& name, QByteArray& bytes) {
+  const std::string fileName = QFile::encodeName(name).toStdString();
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) return QStringLiteral("nevznikl žádný soubor");
+  if (!S_ISREG(st.st_mode)) return QStringLiteral("vytvořený soubor není obyčejný soubor");
+  try {
+    // The record file takes a plain file only and asks its size of the file it opened.
+    TRecordFile file(fileName, TRecordFileMode::ReadOnly, 1);
+    const std::int64_t size = file.RecordCount();
+    if (size >= MaxConvertedBytes) return QStringLiteral("vytvořený soubor je příliš velký (%1 bajtů)").arg(size);
+    bytes.resize(static_cast<qsizetype>(size));
+    file.Read(bytes.data(), static_cast<std::size_t>(size));
+    file.Close();
+  } catch (const EInOutError& error) {
+    return QStringLiteral("vytvořený soubor nelze přečíst: %1").arg(QString::fromUtf8(error.what()));
+  }
+  return {};
+}
+
 // The bytes of `fodt` converted by LibreOffice to a Word 97 document.
 QByteArray ConvertToWord97(const std::string& fodt, int timeoutMs) {
   const std::string soffice = FindSoffice();
@@ -257,10 +285,7 @@ QByteArray ConvertToWord97(const std::string& fodt, int timeoutMs) {
   const QList<QByteArray> log = LogLines(logName);
   const auto reported =
       std::find_if(log.begin(), log.end(), [](const QByteArray& line) { return line.startsWith("Error"); });
-  QFile output(outDir + QStringLiteral("/report.doc"));
   QByteArray bytes;
-  const bool written = output.open(QIODevice::ReadOnly);
-  if (written) bytes = output.readAll();
   QString cause;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     cause = WIFEXITED(status) ? QStringLiteral("kód ukončení %1").arg(WEXITSTATUS(status))
@@ -268,10 +293,10 @@ QByteArray ConvertToWord97(const std::string& fodt, int timeoutMs) {
     if (!log.isEmpty()) cause += QStringLiteral(": ") + QString::fromLocal8Bit(log.back());
   } else if (reported != log.end()) {
     cause = QString::fromLocal8Bit(*reported);
-  } else if (!written) {
-    cause = QStringLiteral("nevznikl žádný soubor");
-  } else if (const std::string fault = Word97Fault(std::string_view(bytes.constData(), bytes.size())); !fault.empty()) {
-    cause = QStringLiteral("vytvořený soubor není úplný dokument MS Word 97: ") + QString::fromStdString(fault);
+  } else if (cause = ReadConvertedFile(outDir + QStringLiteral("/report.doc"), bytes); cause.isEmpty()) {
+    const std::string fault = Word97Fault(std::string_view(bytes.constData(), bytes.size()));
+    if (!fault.empty())
+      cause = QStringLiteral("vytvořený soubor není úplný dokument MS Word 97: ") + QString::fromStdString(fault);
   }
   if (!cause.isEmpty()) Fail(QStringLiteral("LibreOffice dokument do formátu MS Word nepřevedl (%1).").arg(cause));
   return bytes;

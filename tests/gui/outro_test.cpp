@@ -187,7 +187,8 @@ TEST_F(OutroScreen, PrintGetsTheChartKindNotesAndScoreKindAndTheNotesGoBackLimit
          QPlainTextEdit* memo = OutroForm->NoteMemo;
          memo->moveCursor(QTextCursor::End);
          QTest::keyClick(memo, Qt::Key_Return);
-         TypeText(memo, QStringLiteral("řádek, 2"));
+         TypeText(memo, QStringLiteral("řádek"));
+         memo->insertPlainText(QStringLiteral("%1, 2").arg(QChar(u'\0')));  // a pasted NUL
          const QString typed = memo->toPlainText();
          // Neither more than 4500 characters nor a comma text beyond 5000 is taken.
          memo->insertPlainText(QString(4500, QLatin1Char('x')));

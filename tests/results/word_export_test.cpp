@@ -15,6 +15,9 @@
 #include "outro.h"
 #include "platform/recordfile_testutil.h"
 #include "print.h"
+#include "printer.h"
+#include "report_print.h"
+#include "resultfile.h"
 #include "scored_record.h"
 #include "support/export_testutil.h"
 #include "support/odt_reader.h"
@@ -276,6 +279,25 @@ TEST(ExportReportToWord, FailuresWriteNothing) {
   EXPECT_TRUE(message.contains(QStringLiteral("přístup odepřen"))) << message.toStdString();
   EXPECT_EQ(ReadBytes(target), "an older report");
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"report.doc"});
+}
+
+TEST(SavesAimedAtTheDatabase, AreRefusedByNameAndThroughALink) {
+  InitFrameworkTables();
+  TTempDir dir;
+  DatabaseFileName = dir.File("zovi.db");
+  const std::string stored(2 * sizeof(TResultRecord), 'r');
+  WriteBytes(DatabaseFileName, stored);
+  std::filesystem::create_symlink(DatabaseFileName, dir.File("odkaz.doc"));
+  Printer().SetPrinterIndex(static_cast<int>(Printer().Printers().size()) - 1);  // the PDF file
+  for (const std::string& target : {DatabaseFileName, dir.File("odkaz.doc")}) {
+    const QString pdf = QString::fromStdString(target);
+    for (const QString& message : {ErrorMessageOf([&] { SaveResultFile(TResultRecord{}, target); }),
+                                   ErrorMessageOf([&] { ExportReportToWord(FullFields(), target); }),
+                                   ErrorMessageOf([&] { PrintReportJob(FullFields(), QImage(), false, pdf); })})
+      EXPECT_EQ(message.toStdString(),
+                "Soubor databáze " + DatabaseFileName + " nelze přepsat. Zvolte pro uložení jiný soubor.");
+  }
+  EXPECT_TRUE(ReadBytes(DatabaseFileName) == stored);
 }
 
 // Control characters pasted into a name or the notes (BEL, RS, TAB, CR) are

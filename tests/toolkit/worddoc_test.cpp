@@ -221,16 +221,24 @@ TEST(TWordDocument, SaveAsTakesOnlyAWholeWord97FileFromARunWithoutError) {
   EXPECT_EQ(Word97Fault(renamed), "soubor neobsahuje text dokumentu (proud WordDocument)");
   EXPECT_EQ(Word97Fault("old"), "nejde o složený soubor OLE");
 
-  // Saved through a stand-in LibreOffice that leaves the first `bytes` of the good file, after `before`.
+  // Saved through a stand-in LibreOffice that makes its output file "$doc" with `make`.
   TEnvOverride path("PATH", dir.Path());
-  const auto saveWith = [&](std::size_t bytes, const std::string& before) {
-    WriteFakeSoffice(dir, before +
-                              "while [ $# -gt 0 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\n"
-                              "mkdir -p \"$out\" && head -c " +
-                              std::to_string(bytes) + " '" + dir.File("good.doc") + "' > \"$out/report.doc\"\n");
+  const auto saveMaking = [&](const std::string& make) {
+    WriteFakeSoffice(dir,
+                     "while [ $# -gt 0 ]; do [ \"$1\" = --outdir ] && out=\"$2\"; shift; done\n"
+                     "mkdir -p \"$out\" && doc=\"$out/report.doc\"\n" +
+                         make);
     return ErrorMessageOf([&] { doc.SaveAs(target, wdFormatDocument); }).toStdString();
   };
+  // ... the first `bytes` of the good file, after `before`.
+  const auto saveWith = [&](std::size_t bytes, const std::string& before) {
+    return saveMaking(before + "head -c " + std::to_string(bytes) + " '" + dir.File("good.doc") + "' > \"$doc\"\n");
+  };
   WriteBytes(target, "old");
+  // Only a plain file of a sane size is read: a pipe would wait for ever, the zero device never end.
+  EXPECT_THAT(saveMaking("truncate -s 10M \"$doc\"\n"), ::testing::HasSubstr("je příliš velký"));
+  EXPECT_THAT(saveMaking("ln -s /dev/zero \"$doc\"\n"), ::testing::HasSubstr("není obyčejný soubor"));
+  EXPECT_THAT(saveMaking("mkfifo \"$doc\"\n"), ::testing::HasSubstr("není obyčejný soubor"));
   // An error reported (on either channel) fails even a whole file; a cut file fails without one.
   const std::string fullDisk = "Error: Please verify input parameters... (SfxBaseModel::impl_store failed: 0x507)";
   EXPECT_THAT(saveWith(good.size() / 2, "echo '" + fullDisk + "' >&2\n"), ::testing::HasSubstr(fullDisk));

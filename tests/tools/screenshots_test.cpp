@@ -1,5 +1,6 @@
 // The screenshot tool as a developer runs it: the results screen in the
-// score kind given, and a kind it does not know refused with its usage.
+// score kind given, a kind it does not know refused with its usage, and the
+// folder it is run in left alone.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -59,4 +60,21 @@ TEST_F(ScreenshotsTool, DrawsTheScoreKindGivenAndRefusesAnUnknownOne) {
   ASSERT_FALSE(chartIn(QStringLiteral("0")).isNull());
   EXPECT_TRUE(chartIn(QStringLiteral("0")) != chartIn(QStringLiteral("1")))
       << "the T-score chart shows the percentiles";
+}
+
+TEST_F(ScreenshotsTool, LeavesADatabaseInTheFolderItRunsInAlone) {
+  QTemporaryDir dir;
+  const QString db = dir.filePath(QStringLiteral("zovi.db"));
+  WriteBytes(db.toStdString(), "stored respondents");
+  // Without a scratch folder of its own (the temporary folder is a file), and given an empty folder name.
+  for (const QString& folder : {QStringLiteral("out"), QString()}) {
+    QProcess tool;
+    if (!folder.isEmpty()) tool.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("TMPDIR=") + db);
+    tool.setWorkingDirectory(dir.path());
+    tool.start(QStringLiteral(SCREENSHOTS_TOOL), {folder});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_NE(tool.exitCode(), 0);
+    EXPECT_TRUE(ReadBytes(db.toStdString()) == "stored respondents");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"zovi.db"});
+  }
 }

@@ -8,7 +8,8 @@
 // panel with the hexagon and with the profile graph, in the score kind given
 // (percentiles when none is), and writes the respondent's printed reports
 // (report-full.pdf, report-simple.pdf) and Word document (report.doc) through
-// the same paths as the print dialog.
+// the same paths as the print dialog. It works in a scratch folder of its
+// own, which takes the main program's database and settings file.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,7 @@
 #include "framework.h"
 #include "help.h"
 #include "info.h"
+#include "inifile.h"
 #include "input.h"
 #include "intro.h"
 #include "main.h"
@@ -35,6 +37,7 @@
 #include "outro.h"
 #include "print.h"
 #include "rdone.h"
+#include "recordfile.h"
 #include "report_print.h"
 #include "rfinish.h"
 #include "test.h"
@@ -155,28 +158,10 @@ int ShootResults(const QDir& outFolder, const QString& resultFile, TScoreKind ki
   return failures;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  const int kind = argc == 4 ? ScoreKindArgument(argv[3]) : skPercentile;
-  if (argc < 2 || argc > 4 || kind < 0) {
-    std::fprintf(stderr,
-                 "Použití: screenshots <složka> [<soubor s výsledky .zvr> [<druh skóru>]]\n"
-                 "  druh skóru: 0 percentil (výchozí), 1 T-skór, 2 Z-skór, 3 hrubý skór\n");
-    return 2;
-  }
-  const QDir folder(QString::fromLocal8Bit(argv[1]));
-  if (!folder.mkpath(QStringLiteral("."))) {
-    std::fprintf(stderr, "Složku %s nelze vytvořit.\n", argv[1]);
-    return 1;
-  }
-  // The main window starts up in a scratch folder, so no database lands where the tool was run.
-  const QDir outFolder(folder.absolutePath());
-  const QString resultFile = argc >= 3 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
-  QTemporaryDir scratch;
-  QDir::setCurrent(scratch.path());
+// Every window of the list into `outFolder`, one picture each, from a start
+// of the main program in the current folder; returns how many pictures could
+// not be written.
+int ShootWindows(const QDir& outFolder) {
   InitFrameworkTables();
   CreateZoviForms();
   // The remote program's own windows (it shares the others).
@@ -233,7 +218,54 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
-  if (!resultFile.isEmpty()) failures += ShootResults(outFolder, resultFile, static_cast<TScoreKind>(kind));
+  return failures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const int kind = argc == 4 ? ScoreKindArgument(argv[3]) : skPercentile;
+  if (argc < 2 || argc > 4 || kind < 0 || argv[1][0] == '\0') {
+    std::fprintf(stderr,
+                 "Použití: screenshots <složka> [<soubor s výsledky .zvr> [<druh skóru>]]\n"
+                 "  složka: kam se obrázky uloží (nesmí být prázdná)\n"
+                 "  druh skóru: 0 percentil (výchozí), 1 T-skór, 2 Z-skór, 3 hrubý skór\n");
+    return 2;
+  }
+  const QDir outFolder(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
+  const QString resultFile = argc >= 3 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
+  // The main window starts up in a scratch folder of the tool's own, which
+  // takes its database, its settings file and the sample respondents: never
+  // the folder the tool was run in, which may hold a real database. Without
+  // that folder the tool does not run; however it ends, the folder goes.
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) {
+    std::fprintf(stderr, "Pomocnou složku v %s nelze vytvořit: %s\n", qPrintable(QDir::tempPath()),
+                 qPrintable(scratch.errorString()));
+    return 1;
+  }
+  if (!outFolder.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "Složku %s nelze vytvořit.\n", argv[1]);
+    return 1;
+  }
+  if (!QDir::setCurrent(scratch.path())) {
+    std::fprintf(stderr, "Do pomocné složky %s nelze přejít.\n", qPrintable(scratch.path()));
+    return 1;
+  }
+  int failures = 0;
+  try {
+    // Both files before the main window starts: it reports a failure to write
+    // them in a message box, which nobody would answer here.
+    IniWriteBool("zovi.ini", "ZOVI", "RequireAll", false);
+    CreateEmptyFile("zovi.db");
+    failures = ShootWindows(outFolder);
+    if (!resultFile.isEmpty()) failures += ShootResults(outFolder, resultFile, static_cast<TScoreKind>(kind));
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "Snímky se nepodařilo dokončit: %s\n", error.what());
+    failures = 1;
+  }
   FreeForms();
   return failures == 0 ? 0 : 1;
 }

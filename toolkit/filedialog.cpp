@@ -78,10 +78,19 @@ QStringList TFileDialog::QtFilters(const QString& filter) {
   return out;
 }
 
+namespace {
+
+// The extension as the dialogs use it, without leading dots (".zvr" is "zvr").
+QString BareExt(QString ext) {
+  while (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+  return ext;
+}
+
+}  // namespace
+
 QString TFileDialog::FinalSaveName(QString name, const QString& ext) {
   while (name.endsWith(QLatin1Char(' '))) name.chop(1);
-  QString e = ext;
-  while (e.startsWith(QLatin1Char('.'))) e.remove(0, 1);
+  const QString e = BareExt(ext);
   if (e.isEmpty() || name.isEmpty() || name.endsWith(QLatin1Char('/'))) return name;
   // Only the extension itself counts: "zaloha 12.3.2024" or "zaloha_v1.0" still needs it.
   if (name.endsWith(QLatin1Char('.') + e, Qt::CaseInsensitive)) return name;
@@ -89,8 +98,7 @@ QString TFileDialog::FinalSaveName(QString name, const QString& ext) {
 }
 
 bool TFileDialog::Execute(QWidget* parent) {
-  QString ext = DefaultExt;
-  while (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+  const QString ext = BareExt(DefaultExt);
   TPlainIconProvider icons;  // outlives the dialog that uses it
   TFileDialogWindow dialog(parent, ext, OverwritePrompt);
   dialog.setIconProvider(&icons);

@@ -87,12 +87,16 @@ class TKiosk : public QObject {
       disconnect(recoverConnection_);
       recover_.stop();
       kiosk_x11::UngrabKeyboard(display_);
+      // The run's windows were on every virtual desktop; if another one was
+      // put on the screen meanwhile, the desktop the run began on comes back,
+      // with the counsellor's windows and the run's windows still shown.
+      kiosk_x11::ShowDesktop(display_, virtualDesktop_);
       for (const TKept& kept : kept_) {
         if (!kept.Window) continue;
         // A hidden window has lost the states already; its next showing sets its own.
         if (kept.Window->isVisible()) {
           kiosk_x11::SetAbove(display_, kept.Window->winId(), false, kept.FullScreen);
-          kiosk_x11::SetOnAllDesktops(display_, kept.Window->winId(), false);
+          kiosk_x11::PutOnDesktop(display_, kept.Window->winId(), virtualDesktop_);
         }
         if (kept.FullScreen) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
         AllowMinimise(kept.Window);
@@ -102,10 +106,6 @@ class TKiosk : public QObject {
       for (const TOutside& outside : outside_)
         if (outside.Window && outside.Window->isMinimized() && !outside.State.testFlag(Qt::WindowMinimized))
           kiosk_x11::Restore(display_, outside.Window->winId());
-      // The run's windows were on every virtual desktop; if another one was
-      // put on the screen meanwhile, the counsellor's windows are on the
-      // desktop the run began on.
-      kiosk_x11::ShowDesktop(display_, virtualDesktop_);
       kiosk_x11::SuspendScreenSaver(display_, false);
     }
     kept_.clear();
@@ -226,7 +226,7 @@ class TKiosk : public QObject {
   void KeepAbove(QWidget* w) {
     const bool fullScreen = w->frameGeometry() == TForm::ScreenRect();
     kiosk_x11::SetAbove(display_, w->winId(), true, fullScreen);
-    kiosk_x11::SetOnAllDesktops(display_, w->winId(), true);
+    kiosk_x11::PutOnDesktop(display_, w->winId(), kiosk_x11::AllDesktops);
     for (const TKept& kept : kept_)
       if (kept.Window == w) return;
     kept_.push_back({w, fullScreen});

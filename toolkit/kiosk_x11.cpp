@@ -62,12 +62,8 @@ void ShowDesktop(Display* display, long desktop) {
   XFlush(display);
 }
 
-void SetOnAllDesktops(Display* display, unsigned long window, bool all) {
-  constexpr long kAllDesktops = 0xFFFFFFFF;
-  // Back to the desktop on the screen; without a window manager that keeps
-  // desktops there is nothing to ask.
-  const long desktop = all ? kAllDesktops : CurrentDesktop(display);
-  if (desktop == -1) return;
+void PutOnDesktop(Display* display, unsigned long window, long desktop) {
+  if (desktop < 0) return;
   AskWindowManager(display, window, "_NET_WM_DESKTOP", desktop, 1, 0);
   XFlush(display);
 }

@@ -11,9 +11,10 @@ void SuspendScreenSaver(_XDisplay* display, bool suspend);
 // Asks the window manager to add (or remove) the "above" state of a mapped
 // window, and with `fullScreen` its full-screen state as well.
 void SetAbove(_XDisplay* display, unsigned long window, bool add, bool fullScreen);
-// Asks the window manager to show a mapped window on every virtual desktop
-// (true) or on the current desktop only.
-void SetOnAllDesktops(_XDisplay* display, unsigned long window, bool all);
+// Asks the window manager to show a mapped window on one virtual desktop, or
+// on every one (AllDesktops); a desktop of -1 (none known) asks nothing.
+constexpr long AllDesktops = 0xFFFFFFFF;
+void PutOnDesktop(_XDisplay* display, unsigned long window, long desktop);
 // The virtual desktop on the screen, -1 without a window manager that keeps desktops.
 long CurrentDesktop(_XDisplay* display);
 // Asks the window manager to put a virtual desktop on the screen, unless it is there already.

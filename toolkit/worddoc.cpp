@@ -20,6 +20,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "compoundfile.h"
 #include "recordfile.h"
@@ -219,7 +220,7 @@ QList<QByteArray> LogLines(const QString& logName) {
   QList<QByteArray> lines;
   if (!log.open(QIODevice::ReadOnly)) return lines;
   for (const QByteArray& line : log.readAll().split('\n'))
-    if (!line.trimmed().isEmpty()) lines.push_back(line.trimmed());
+    if (QByteArray trimmed = line.trimmed(); !trimmed.isEmpty()) lines.push_back(std::move(trimmed));
   return lines;
 }
 

@@ -21,7 +21,7 @@ class ScreenshotsTool : public GuiTest {};
 
 }  // namespace
 
-TEST_F(ScreenshotsTool, DrawsTheScoreKindGivenAndRefusesAnUnknownOne) {
+TEST_F(ScreenshotsTool, DrawsTheScoreKindGivenAndRefusesWhatItCannotDoLeavingItsFolderAlone) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   InitFrameworkTables();
@@ -29,28 +29,43 @@ TEST_F(ScreenshotsTool, DrawsTheScoreKindGivenAndRefusesAnUnknownOne) {
   const TResultRecord r = ScoredRecord({2, 5, 3, 4, 1, 3});
   const QString resultFile = dir.filePath(QStringLiteral("jana.zvr"));
   WriteBytes(resultFile.toStdString(), std::string(reinterpret_cast<const char*>(&r), sizeof r));
-  // The tool, into the folder named `out`; LibreOffice out of its reach (PATH), so it leaves out the Word
+  const QString db = dir.filePath(QStringLiteral("zovi.db"));
+  WriteBytes(db.toStdString(), "stored respondents");
+  // The tool in `dir`, into the folder `out`; LibreOffice out of its reach (PATH), so it leaves out the Word
   // document at once: only its pictures are looked at.
-  const auto start = [&](const QString& out, const QString& kind) {
+  const auto start = [&](const QString& out, const QString& kind, const QString& tmp = QString()) {
     auto tool = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), QStringLiteral("/nonexistent"));
+    if (!tmp.isEmpty()) environment.insert(QStringLiteral("TMPDIR"), tmp);
     tool->setProcessEnvironment(environment);
-    tool->start(QStringLiteral(SCREENSHOTS_TOOL), {dir.filePath(out), resultFile, kind});
+    tool->setWorkingDirectory(dir.path());
+    tool->start(QStringLiteral(SCREENSHOTS_TOOL), {out, resultFile, kind});
     return tool;
   };
 
-  for (const char* unknown : {"abc", "7", "1x", ""}) {
-    const auto tool = start(QStringLiteral("x"), QString::fromLatin1(unknown));
+  // Unknown kinds and an empty folder name give the usage; without a scratch folder of its own (the
+  // temporary folder is a file) it does not start. Nothing is written, the database least of all.
+  const struct {
+    QString Out, Kind, Tmp;
+    bool Usage;
+  } refused[] = {{"x", "abc", {}, true}, {"x", "7", {}, true}, {"x", "1x", {}, true},
+                 {"x", "", {}, true},    {"", "0", {}, true},  {"x", "0", db, false}};
+  for (const auto& c : refused) {
+    const auto tool = start(c.Out, c.Kind, c.Tmp);
     ASSERT_TRUE(tool->waitForFinished(60000));
-    EXPECT_NE(tool->exitCode(), 0) << unknown;
-    EXPECT_TRUE(QString::fromUtf8(tool->readAllStandardError()).contains(QStringLiteral("Použití: screenshots")));
+    EXPECT_NE(tool->exitCode(), 0) << c.Out.toStdString() << " " << c.Kind.toStdString();
+    EXPECT_EQ(QString::fromUtf8(tool->readAllStandardError()).contains(QStringLiteral("Použití: screenshots")),
+              c.Usage);
+    EXPECT_TRUE(ReadBytes(db.toStdString()) == "stored respondents");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"jana.zvr", "zovi.db"}));
   }
-  EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("x"))).exists());
 
   // Percentiles and T-scores, side by side: the chart differs, not only the selector above it.
   const auto percentile = start(QStringLiteral("0"), QStringLiteral("0")), tScore = start("1", "1");
   for (QProcess* tool : {percentile.get(), tScore.get()}) ASSERT_TRUE(tool->waitForFinished(300000));
+  EXPECT_TRUE(ReadBytes(db.toStdString()) == "stored respondents");
   if (!PrintForm) CreateForm(PrintForm);
   if (!OutroForm) CreateForm(OutroForm);
   const QRect chart(OutroForm->hexImage->mapTo(OutroForm, QPoint()), OutroForm->hexImage->size());
@@ -60,21 +75,4 @@ TEST_F(ScreenshotsTool, DrawsTheScoreKindGivenAndRefusesAnUnknownOne) {
   ASSERT_FALSE(chartIn(QStringLiteral("0")).isNull());
   EXPECT_TRUE(chartIn(QStringLiteral("0")) != chartIn(QStringLiteral("1")))
       << "the T-score chart shows the percentiles";
-}
-
-TEST_F(ScreenshotsTool, LeavesADatabaseInTheFolderItRunsInAlone) {
-  QTemporaryDir dir;
-  const QString db = dir.filePath(QStringLiteral("zovi.db"));
-  WriteBytes(db.toStdString(), "stored respondents");
-  // Without a scratch folder of its own (the temporary folder is a file), and given an empty folder name.
-  for (const QString& folder : {QStringLiteral("out"), QString()}) {
-    QProcess tool;
-    if (!folder.isEmpty()) tool.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("TMPDIR=") + db);
-    tool.setWorkingDirectory(dir.path());
-    tool.start(QStringLiteral(SCREENSHOTS_TOOL), {folder});
-    ASSERT_TRUE(tool.waitForFinished(60000));
-    EXPECT_NE(tool.exitCode(), 0);
-    EXPECT_TRUE(ReadBytes(db.toStdString()) == "stored respondents");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"zovi.db"});
-  }
 }

@@ -203,14 +203,53 @@ void TMainForm::DatabaseMenuItemClick() {
   DatabaseForm->ShowModal();
 }
 
+namespace {
+
+// The respondent as the import names them: "Jan Nový (05. 03. 2007)".
+QString RespondentLabel(const TResultRecord& R) {
+  return FromCp1250(R.Name.str()) + QStringLiteral(" (") +
+         QString::fromStdString(FormatDateTime("dd. mm. yyyy", R.ScoreSheet.TestDate)) + QStringLiteral(")");
+}
+
+// A result file of a respondent already stored: a file imported twice, or
+// the result kept when the database refused the notes or a retake. The same
+// record changes nothing; another one may replace the stored record, its
+// number kept, when the counsellor asks for it.
+void OfferReplacement(const TResultRecord& R, const TResultRecord& stored) {
+  const QString respondent =
+      QStringLiteral("Proband ") + RespondentLabel(R) + QStringLiteral(" už je v databázi uložen");
+  const TRecordDifference difference = CompareRecords(R, stored);
+  if (!difference.Any()) {
+    ShowInformation(respondent + QStringLiteral(" se stejnými údaji. Databáze nebyla změněna."));
+    return;
+  }
+  QStringList what;
+  if (difference.PersonalData) what << QStringLiteral("osobní údaje");
+  if (difference.Answers) what << QStringLiteral("odpovědi");
+  if (difference.Notes) what << QStringLiteral("poznámky");
+  const QString last = what.takeLast();
+  const QString listed = what.isEmpty() ? last : what.join(QStringLiteral(", ")) + QStringLiteral(" a ") + last;
+  if (AskConfirmation(respondent + QStringLiteral(", soubor však obsahuje jiné ") + listed +
+                          QStringLiteral(". Chcete uložený záznam nahradit záznamem ze souboru?"),
+                      mrNo) == mrYes)
+    ReplaceStoredRecord(R);
+}
+
+}  // namespace
+
 void TMainForm::ReadRemoteMenuItemClick() {
   if (!RemoteOpenDialog.Execute(this)) return;
   TResultRecord R{};
   LoadResultFile(R, LocalPath(RemoteOpenDialog.FileName));
-  const QString question =
-      QStringLiteral("Chcete opravdu přidat probanda ") + FromCp1250(R.Name.str()) + QStringLiteral(" (") +
-      QString::fromStdString(FormatDateTime("dd. mm. yyyy", R.ScoreSheet.TestDate)) + QStringLiteral(") do databáze?");
-  if (AskConfirmation(question) == mrYes) AppendRecord(R);
+  TResultRecord stored;
+  if (!FindStoredRecord(R, stored)) {
+    const QString question =
+        QStringLiteral("Chcete opravdu přidat probanda ") + RespondentLabel(R) + QStringLiteral(" do databáze?");
+    if (AskConfirmation(question) != mrYes || AppendRecord(R)) return;
+    // Another program stored the respondent while the question was open.
+    if (!FindStoredRecord(R, stored)) return;
+  }
+  OfferReplacement(R, stored);
 }
 
 void TMainForm::Zlohovatdatabzi1Click() {
@@ -221,11 +260,17 @@ void TMainForm::Zlohovatdatabzi1Click() {
 
 void TMainForm::Obnovitzezlohy1Click() {
   if (!backupOpenDialog.Execute(this)) return;
-  const bool incomplete = RestoreDatabase(LocalPath(backupOpenDialog.FileName));
+  const TRestoreResult result = RestoreDatabase(LocalPath(backupOpenDialog.FileName));
+  QString text = result.Loaded > 0    ? QStringLiteral("Položky databáze byly načteny.")
+                 : result.Records > 0 ? QStringLiteral(
+                                            "Všichni probandi ze zálohy už v databázi jsou uloženi. "
+                                            "Databáze nebyla změněna.")
+                                      : QStringLiteral(
+                                            "Soubor zálohy neobsahuje žádného probanda. "
+                                            "Databáze nebyla změněna.");
   // A backup cut short loses its last respondent: the counsellor is told.
-  ShowInformation(incomplete ? QStringLiteral("Položky databáze byly načteny. Soubor zálohy končil neúplným "
-                                              "záznamem, který nebyl načten.")
-                             : QStringLiteral("Položky databáze byly načteny."));
+  if (result.Incomplete) text += QStringLiteral(" Soubor zálohy končil neúplným záznamem, který nebyl načten.");
+  ShowInformation(text);
 }
 
 void TMainForm::ExportovatdoCSV1Click() {

@@ -172,6 +172,7 @@ void ExportCsv(const std::string& fileName) {
   if (IsDatabaseFile(database, fileName))
     throw EDatabaseError("Export nelze uložit do souboru databáze " + DatabaseFileName +
                          ". Zvolte pro export jiný soubor.");
+  LockDatabase(database, TRecordFile::TLockKind::Shared, "Export nebyl proveden.");
   // Written whole: a failed export leaves a file of that name as it was.
   WriteFileWhole(fileName, [&](const std::string& temporaryName) { WriteCsv(database, temporaryName); });
   database.Close();

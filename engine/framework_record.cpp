@@ -7,6 +7,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "cp1250.h"
 #include "framework_random.h"
 #include "wholefile.h"
 
@@ -14,12 +15,6 @@ std::string DatabaseFileName;
 std::chrono::milliseconds DatabaseLockWait{5000};
 
 namespace {
-
-// Makes the open database this step's alone until it is closed.
-void LockDatabase(TRecordFile& database) {
-  if (!database.Lock(DatabaseLockWait))
-    throw EDatabaseError("Do databáze " + DatabaseFileName + " právě zapisuje jiný program. Databáze nebyla změněna.");
-}
 
 struct TFileIdentity {
   std::uint64_t Device, Inode;
@@ -110,6 +105,11 @@ std::int32_t ScanId(std::int32_t running, std::int32_t storedId) {
 
 }  // namespace
 
+void LockDatabase(TRecordFile& database, TRecordFile::TLockKind kind, const std::string& consequence) {
+  if (!database.Lock(DatabaseLockWait, kind))
+    throw EDatabaseError("Do databáze " + DatabaseFileName + " právě zapisuje jiný program. " + consequence);
+}
+
 bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName) {
   TFileIdentity identity;
   database.Identity(identity.Device, identity.Inode);
@@ -126,7 +126,7 @@ void InitResultRecord(TResultRecord& R) {
   }
 }
 
-void AppendRecord(TResultRecord& R) {
+bool AppendRecord(TResultRecord& R) {
   R.KeyExtra = 0;
   R.Id = 0;
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
@@ -141,7 +141,58 @@ void AppendRecord(TResultRecord& R) {
   R.Id = NextId(running);
   // The scan leaves the position after the last whole record: trailing bytes
   // are overwritten. A write that fails cuts the file back to its old length.
-  if (!duplicate) database.Write(&R);
+  if (!duplicate) {
+    database.Write(&R);
+    database.Sync();
+  }
+  database.Close();
+  return !duplicate;
+}
+
+bool FindStoredRecord(const TResultRecord& R, TResultRecord& stored) {
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
+  LockDatabase(database, TRecordFile::TLockKind::Shared, "Databáze nebyla změněna.");
+  bool found = false;
+  database.Scan([&](const unsigned char* record, std::int64_t) {
+    if (!(StoredUniqueId(record) == R.UniqueId)) return true;
+    std::memcpy(&stored, record, RecordSize);
+    found = true;
+    return false;
+  });
+  database.Close();
+  return found;
+}
+
+TRecordDifference CompareRecords(const TResultRecord& a, const TResultRecord& b) {
+  const TScoreSheet &x = a.ScoreSheet, &y = b.ScoreSheet;
+  TRecordDifference d;
+  d.PersonalData = !(a.Name == b.Name) || a.Education != b.Education || a.Age != b.Age || a.Sex != b.Sex ||
+                   a.ExpectedEducation != b.ExpectedEducation;
+  d.Answers = std::memcmp(&x.TestDate, &y.TestDate, sizeof x.TestDate) != 0 ||
+              std::memcmp(x.Answers, y.Answers, sizeof x.Answers) != 0 ||
+              std::memcmp(x.RawScores, y.RawScores, sizeof x.RawScores) != 0;
+  d.Notes = RecordNotesText(a) != RecordNotesText(b);
+  return d;
+}
+
+void ReplaceStoredRecord(const TResultRecord& R) {
+  TResultRecord copy = R;
+  TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+  LockDatabase(database);
+  std::int64_t found = -1;
+  database.Scan([&](const unsigned char* stored, std::int64_t index) {
+    if (!(StoredUniqueId(stored) == copy.UniqueId)) return true;
+    found = index;
+    copy.Id = StoredId(stored);
+    copy.KeyExtra = StoredKeyExtra(stored);
+    return false;
+  });
+  if (found < 0)
+    throw EDatabaseError("Proband " + Cp1250ToUtf8(copy.Name.view()) +
+                         " nebyl v databázi nalezen, databáze se mezitím změnila. Databáze nebyla změněna.");
+  database.Seek(found);
+  database.Write(&copy);
+  database.Sync();
   database.Close();
 }
 
@@ -167,6 +218,7 @@ void UpdateRecord(const TResultRecord& R) {
                          " je v databázi uložen jiný proband, databáze se mezitím změnila. Databáze nebyla změněna.");
   database.Seek(found);
   database.Write(&copy);
+  database.Sync();
   database.Close();
 }
 
@@ -183,6 +235,7 @@ void BackupDatabase(const std::string& fileName) {
   if (IsDatabaseFile(database, fileName))
     throw EDatabaseError("Zálohu nelze uložit do souboru databáze " + DatabaseFileName +
                          ". Zvolte pro zálohu jiný soubor.");
+  LockDatabase(database, TRecordFile::TLockKind::Shared, "Záloha nebyla vytvořena.");
   // Written whole: a backup that fails leaves an older backup of that name as it was.
   WriteFileWhole(fileName, [&](const std::string& temporaryName) {
     TRecordFile backup(temporaryName, TRecordFileMode::Create, RecordSize);
@@ -201,39 +254,64 @@ void BackupDatabase(const std::string& fileName) {
 // takes its place in both, just as the next AppendRecord's scan would see it.
 // The new records of each block of the backup are gathered at the front of
 // the block and written to the database at once.
-bool RestoreDatabase(const std::string& fileName) {
+TRestoreResult RestoreDatabase(const std::string& fileName) {
   TRecordFile backup(fileName, TRecordFileMode::ReadOnly, RecordSize);
   std::optional<TRecordFile> database;  // opened at the first record, as the first append would
+  std::int64_t storedBefore = 0;
   std::unordered_set<TUniqueIdKey, TUniqueIdKeyHash> storedIds;
   std::int32_t running = 0;
-  backup.ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t) {
-    if (!database) {
-      database.emplace(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
-      LockDatabase(*database);
-      storedIds.reserve(static_cast<std::size_t>(database->RecordCount() + backup.RecordCount()));
-      database->Scan([&](const unsigned char* stored, std::int64_t) {
-        storedIds.insert(UniqueIdKey(stored));
-        running = ScanId(running, StoredId(stored));
-        return true;
-      });
+  TRestoreResult result;
+  try {
+    backup.ScanBlocks([&](unsigned char* records, std::size_t count, std::int64_t) {
+      if (!database) {
+        database.emplace(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+        LockDatabase(*database);
+        storedBefore = database->RecordCount();
+        storedIds.reserve(static_cast<std::size_t>(storedBefore + backup.RecordCount()));
+        database->Scan([&](const unsigned char* stored, std::int64_t) {
+          storedIds.insert(UniqueIdKey(stored));
+          running = ScanId(running, StoredId(stored));
+          return true;
+        });
+      }
+      std::size_t fresh = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        unsigned char* record = records + i * RecordSize;
+        if (!storedIds.insert(UniqueIdKey(record)).second) continue;
+        unsigned char* target = records + fresh++ * RecordSize;
+        if (target != record) std::memmove(target, record, RecordSize);
+        const std::int32_t id = NextId(running);
+        SetStoredKey(target, id, 0);
+        running = ScanId(running, id);
+      }
+      // After the scan the database's position is the end of its last whole record.
+      if (fresh > 0) database->Write(records, fresh);
+      result.Loaded += static_cast<std::int64_t>(fresh);
+      result.Records += static_cast<std::int64_t>(count);
+      return true;
+    });
+    if (database) {
+      database->Sync();
+      database->Close();
     }
-    std::size_t fresh = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      unsigned char* record = records + i * RecordSize;
-      if (!storedIds.insert(UniqueIdKey(record)).second) continue;
-      unsigned char* target = records + fresh++ * RecordSize;
-      if (target != record) std::memmove(target, record, RecordSize);
-      const std::int32_t id = NextId(running);
-      SetStoredKey(target, id, 0);
-      running = ScanId(running, id);
+  } catch (const std::exception& error) {
+    // A block whose write failed half way keeps its whole records (the file
+    // is cut back behind the last one): the database itself tells how many.
+    if (database) {
+      try {
+        result.Loaded = database->RecordCount() - storedBefore;
+        database->Sync();
+      } catch (const std::exception&) {
+      }
     }
-    // After the scan the database's position is the end of its last whole record.
-    if (fresh > 0) database->Write(records, fresh);
-    return true;
-  });
-  if (database) database->Close();
+    if (result.Loaded <= 0) throw;
+    throw EDatabaseError(std::string("Obnova ze zálohy byla přerušena chybou: ") + error.what() +
+                         ". Do databáze bylo načteno probandů: " + std::to_string(result.Loaded) +
+                         ". Spusťte obnovu ze stejné zálohy znovu (například po uvolnění místa na disku): "
+                         "načte zbývající probandy a žádného nepřidá podruhé.");
+  }
   // The scan ends after the last whole record; a byte after it is a record cut short.
-  const bool incomplete = !backup.Eof();
+  result.Incomplete = !backup.Eof();
   backup.Close();
-  return incomplete;
+  return result;
 }

@@ -129,13 +129,23 @@ class EDatabaseError : public std::runtime_error {
 // The record operations. Each opens the files it needs and closes them before
 // it returns; a failed file step throws EInOutError.
 //
-// Every operation that writes the database (append, update, restore) holds an
-// exclusive lock on it from its first read to its last write, so that two
-// programs writing one database (two started by mistake, two stations on a
-// shared folder) never scan the same end and write over each other's record.
-// One that finds the lock held waits up to DatabaseLockWait for it, then
-// throws EDatabaseError and writes nothing. Operations that only read take no
-// lock.
+// Every operation that writes the database (append, update, replace,
+// restore) holds an exclusive lock on it from its first read to its last
+// write, so that two programs writing one database (two started by mistake,
+// two stations on a shared folder) never scan the same end and write over
+// each other's record, and flushes what it wrote to the device before it
+// returns. The operations that read the database whole or look a record up
+// (backup, CSV export, FindStoredRecord) hold a shared lock, so that they
+// never copy a record half rewritten; they do not hold each other up. One
+// that finds the lock held waits up to DatabaseLockWait for it, then throws
+// EDatabaseError and has done nothing. The database browser's list reads
+// without a lock.
+
+// Takes the database's lock for one operation (see above); when another
+// program holds it longer than DatabaseLockWait, throws EDatabaseError whose
+// message ends with `consequence`.
+void LockDatabase(TRecordFile& database, TRecordFile::TLockKind kind = TRecordFile::TLockKind::Exclusive,
+                  const std::string& consequence = "Databáze nebyla změněna.");
 
 // Prepares a fresh record: reseeds the generator from the clock, draws a new
 // UniqueId of 50 letters "a".."z" and clears Reserved3. Nothing else changes.
@@ -143,7 +153,27 @@ void InitResultRecord(TResultRecord& R);
 
 // Gives R KeyExtra 0 and an Id above every stored Id, and appends R to the
 // database unless a stored record has R's UniqueId (R's Id changes anyway).
-void AppendRecord(TResultRecord& R);
+// True when R was appended, false when it was already stored.
+bool AppendRecord(TResultRecord& R);
+
+// Reads the first stored record with R's UniqueId into `stored`; false when
+// no stored record has it.
+bool FindStoredRecord(const TResultRecord& R, TResultRecord& stored);
+
+// What two records of one respondent hold differently. Id and KeyExtra, the
+// working scores and the bytes that carry no data are not compared.
+struct TRecordDifference {
+  bool PersonalData = false;  // name, sex, age, education reached or expected
+  bool Answers = false;       // test date, answers, raw scores (a test taken again)
+  bool Notes = false;
+  bool Any() const { return PersonalData || Answers || Notes; }
+};
+TRecordDifference CompareRecords(const TResultRecord& a, const TResultRecord& b);
+
+// Overwrites the first stored record with R's UniqueId with R, keeping the
+// stored record's Id and KeyExtra. Throws EDatabaseError, changing nothing,
+// when no stored record has that UniqueId.
+void ReplaceStoredRecord(const TResultRecord& R);
 
 // Overwrites the first stored record whose Id and KeyExtra equal R's with R.
 // Throws EDatabaseError, changing nothing, when no stored record has that key
@@ -165,8 +195,16 @@ bool IsDatabaseFile(const TRecordFile& database, const std::string& fileName);
 // names the database file itself is refused with EDatabaseError.
 void BackupDatabase(const std::string& fileName);
 
+// What a restore did.
+struct TRestoreResult {
+  std::int64_t Records = 0;  // whole records in the backup
+  std::int64_t Loaded = 0;   // of them appended to the database (the others were stored already)
+  bool Incomplete = false;   // the backup ends with a record cut short, which is not loaded
+};
+
 // Merges every whole record of the named file (opened read-only) into the
 // database, with the result of passing each, in file order, to AppendRecord.
-// Returns true when the file ends with an incomplete record (a copy cut
-// short), which is not loaded; an empty file is no incomplete one.
-bool RestoreDatabase(const std::string& fileName);
+// A restore that fails after it has appended records throws EDatabaseError
+// telling how many it loaded and that running it again from the same backup
+// loads the rest (the records loaded are then stored, so none comes twice).
+TRestoreResult RestoreDatabase(const std::string& fileName);

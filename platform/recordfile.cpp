@@ -189,9 +189,20 @@ void TRecordFile::Write(const void* buffer, std::size_t count) {
   position_ += static_cast<std::int64_t>(count);
 }
 
-bool TRecordFile::Lock(std::chrono::milliseconds wait) {
+void TRecordFile::Sync() {
+  while (::fdatasync(fd_) != 0) {
+    if (errno == EINTR) continue;
+    // A file that does not support flushing has no buffered data of its own
+    // on its way to a device: nothing is lost by going on.
+    if (errno == EINVAL || errno == EROFS) return;
+    RaiseOsError(errno);
+  }
+}
+
+bool TRecordFile::Lock(std::chrono::milliseconds wait, TLockKind kind) {
   const auto deadline = std::chrono::steady_clock::now() + wait;
-  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+  const int operation = kind == TLockKind::Shared ? LOCK_SH : LOCK_EX;
+  while (::flock(fd_, operation | LOCK_NB) != 0) {
     switch (errno) {
       case EINTR:
         continue;

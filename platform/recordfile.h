@@ -68,20 +68,28 @@ class TRecordFile {
   // record that the write put beyond it.
   void Write(const void* buffer, std::size_t count = 1);
 
-  // Takes an exclusive advisory lock on the file, held until it is closed,
+  // Flushes what was written to the device (data, and the size where it
+  // grew) before the step that wrote it is reported done; a failure is the
+  // write's failure.
+  void Sync();
+
+  // Takes an advisory lock on the file, held until it is closed: exclusive
   // for a step that must be the only writer from its first read to its last
-  // write. Another holder (another process, or another open of the file in
-  // this one) is waited for, trying again every few milliseconds; false when
-  // it still holds the lock after `wait`. Readers take no lock and are never
-  // held up. A file system that keeps no locks gives true: the file is then
-  // written unguarded, as it was before locks were taken.
+  // write, shared for a reader that must see no record half rewritten.
+  // Shared holders do not hold each other up; an exclusive one waits for
+  // every other holder and every holder waits for it (another process, or
+  // another open of the file in this one), trying again every few
+  // milliseconds; false when it still holds the lock after `wait`. A file
+  // system that keeps no locks gives true: the file is then used unguarded,
+  // as it was before locks were taken.
   //
   // flock, not fcntl: an fcntl lock belongs to the process and goes when any
   // descriptor of the file in it is closed (a reader's, or a restore's own
   // backup that names the database), while flock belongs to this open file.
   // Linux carries flock to an NFS server as a lock of the whole file, so
   // stations sharing one folder exclude each other too.
-  bool Lock(std::chrono::milliseconds wait);
+  enum class TLockKind { Exclusive, Shared };
+  bool Lock(std::chrono::milliseconds wait, TLockKind kind = TLockKind::Exclusive);
 
   // Reads the whole records from the first to the last (as counted when the
   // scan starts) in large blocks and hands each to `visit` with its record

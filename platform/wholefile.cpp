@@ -1,13 +1,18 @@
 #include "wholefile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "recordfile.h"
@@ -44,6 +49,44 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+bool PermissionsUnsupported(int error) {
+  return error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
+
+// A save killed half way (a power cut, the program ended) leaves its hidden
+// temporary file behind; each later save of the same target removes those
+// files of its own name pattern that are older than LeftTemporaryAge and
+// that no save holds any more. Only this process's user's plain files go.
+constexpr std::time_t LeftTemporaryAge = 60 * 60;
+
+bool IsTemporaryName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
+void RemoveLeftTemporaries(const std::string& folder, const std::string& prefix) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  const int dirFd = dirfd(dir);
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (!IsTemporaryName(name, prefix)) continue;
+    struct stat st {};
+    if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+        now - st.st_mtime < LeftTemporaryAge)
+      continue;
+    const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    // A save that still writes the file holds its lock; a file system without
+    // locks leaves only the age to tell.
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) unlinkat(dirFd, name.c_str(), 0);
+    close(fd);
+  }
+  closedir(dir);
+}
+
 void SyncFile(const std::string& name) {
   const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) RaiseOsError(errno);
@@ -78,12 +121,21 @@ void WriteFileWhole(const std::string& target, const std::function<void(const st
   // The temporary name is the target's name behind a dot, cut so that it
   // stays within the longest name a folder takes.
   const std::string base = (slash == std::string::npos ? real : real.substr(slash + 1)).substr(0, MaxBaseBytes);
+  RemoveLeftTemporaries(folder, "." + base + ".");
   std::string pattern = folder + "/." + base + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
   if (fd < 0) RaiseOsError(errno);
   const std::string temporary(name.data());
+  // Held until the file has its place, so that another save of this target
+  // never takes the file it writes for a leftover (released on every way
+  // out, with the descriptor).
+  (void)flock(fd, LOCK_EX | LOCK_NB);
+  struct TDescriptor {
+    int fd;
+    ~TDescriptor() { close(fd); }
+  } const held{fd};
 
   mode_t mode;
   if (exists) {
@@ -99,11 +151,11 @@ void WriteFileWhole(const std::string& target, const std::function<void(const st
     umask(mask);
     mode = 0666 & ~mask;
   }
-  const int chmodResult = fchmod(fd, mode);
-  const int chmodError = errno;
-  close(fd);
+  // Permissions are kept where the file system keeps them: one without
+  // permission bits (a FAT stick) refuses the change, and the save goes on.
+  const int chmodError = fchmod(fd, mode) == 0 || PermissionsUnsupported(errno) ? 0 : errno;
   try {
-    if (chmodResult != 0) RaiseOsError(chmodError);
+    if (chmodError != 0) RaiseOsError(chmodError);
     produce(temporary);
     SyncFile(temporary);
     if (std::rename(temporary.c_str(), real.c_str()) != 0) RaiseOsError(errno);

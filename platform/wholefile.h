@@ -20,7 +20,10 @@
 //    a pipe) is not replaced: EInOutError 5 ("File access denied").
 //  - The new file keeps an existing target's permissions (and its owner where
 //    the process may give it); a new target gets the usual permissions of a
-//    new file (0666 less the umask).
+//    new file (0666 less the umask). A file system without permission bits
+//    (FAT) keeps its own, and the save goes on.
+//  - Temporary files of this target that an earlier save left (killed half
+//    way) are removed when older than an hour and no save holds them.
 //  - The target guard (SetWholeFileTargetGuard) sees the target first and
 //    may refuse it; then nothing is written.
 // File-system failures throw EInOutError with the numbered code (recordfile.h).

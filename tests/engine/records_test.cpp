@@ -1,12 +1,37 @@
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <random>
 #include <vector>
 
 #include "framework.h"
 #include "platform/recordfile_testutil.h"
+
+// The flushes of the record files, counted, made to fail or skipped at will:
+// these definitions take the C library's place in the test program.
+namespace {
+int Flushes = 0;
+int FlushError = 0;         // the error every flush fails with; 0: flushes work
+bool FlushToDevice = true;  // false: a flush returns at once
+
+int Flush(long call, int fd) {
+  ++Flushes;
+  if (FlushError != 0) {
+    errno = FlushError;
+    return -1;
+  }
+  return FlushToDevice ? static_cast<int>(::syscall(call, fd)) : 0;
+}
+}  // namespace
+extern "C" int fdatasync(int fd) {
+  return Flush(SYS_fdatasync, fd);
+}
+extern "C" int fsync(int fd) {
+  return Flush(SYS_fsync, fd);
+}
 
 namespace {
 
@@ -64,7 +89,11 @@ class Records : public ::testing::Test {
     DatabaseFileName = dir.File("zovi.db");
     WriteBytes(DatabaseFileName, "");
   }
-  void TearDown() override { DatabaseLockWait = lockWait; }
+  void TearDown() override {
+    DatabaseLockWait = lockWait;
+    FlushError = 0;
+    FlushToDevice = true;
+  }
   TTempDir dir;
   const std::chrono::milliseconds lockWait = DatabaseLockWait;
 };
@@ -231,22 +260,27 @@ TEST_F(Records, RestoreMerges) {
   const TResultRecord a = Record("A", 10, 0x41), b = Record("B", 20, 0x42);
   WriteBytes(DatabaseFileName, Bytes(b));
   WriteBytes(backup, "");
-  EXPECT_FALSE(RestoreDatabase(backup));  // an empty backup is whole
+  const TRestoreResult empty = RestoreDatabase(backup);
+  EXPECT_FALSE(empty.Incomplete);  // an empty backup is whole
+  EXPECT_EQ(empty.Records + empty.Loaded, 0);
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes(b)));
 
   // A, B, A into B appends A once, with KeyExtra 0 and a new Id.
   TResultRecord a2 = a;
   a2.KeyExtra = 5;
   WriteBytes(backup, Bytes({a2, b, a}));
-  RestoreDatabase(backup);
+  TRestoreResult result = RestoreDatabase(backup);
+  EXPECT_EQ(result.Records, 3);
+  EXPECT_EQ(result.Loaded, 1);
   TResultRecord appended = a;
   appended.KeyExtra = 0;
   appended.Id = 22;
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes({b, appended})));
-  RestoreDatabase(backup);  // a second time changes nothing
+  EXPECT_EQ(RestoreDatabase(backup).Loaded, 0);  // a second time changes nothing
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes({b, appended})));
-  BackupDatabase(backup);  // nor does a backup of this same database
-  RestoreDatabase(backup);
+  BackupDatabase(backup);  // nor does a backup of this same database, nor the database itself
+  EXPECT_EQ(RestoreDatabase(backup).Loaded, 0);
+  EXPECT_EQ(RestoreDatabase(DatabaseFileName).Loaded, 0);
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), Bytes({b, appended})));
 
   EXPECT_EQ(ErrorCodeOf([&] { RestoreDatabase(dir.File("none.dba")); }), 2);
@@ -277,6 +311,7 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
     return out;
   };
   const std::string fast = dir.File("fast.db"), plain = dir.File("plain.db"), backup = dir.File("b.dba");
+  FlushToDevice = false;  // thousands of appends; what reaches the disk is not compared here
   for (int round = 0; round < 300; ++round) {
     std::string database = Bytes(randomRecords(pick(0, 12)));
     std::string backupBytes = Bytes(randomRecords(pick(0, 12)));
@@ -286,7 +321,7 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
     WriteBytes(fast, database);
     WriteBytes(plain, database);
     DatabaseFileName = fast;
-    EXPECT_EQ(RestoreDatabase(backup), backupBytes.size() % RecordSize != 0);  // a record cut short
+    EXPECT_EQ(RestoreDatabase(backup).Incomplete, backupBytes.size() % RecordSize != 0);  // a record cut short
     DatabaseFileName = plain;
     RestoreRecordByRecord(backup);
     ASSERT_TRUE(SameBytes(ReadBytes(fast), ReadBytes(plain))) << "round " << round;
@@ -294,9 +329,10 @@ TEST_F(Records, RestoreGivesTheRecordByRecordResult) {
 }
 
 // Two programs appending at once each have the database to themselves from
-// scan to write, so neither writes over the other's record. A writer that
-// waits too long for another gives up with nothing written; readers go on.
-TEST_F(Records, WritersTakeTurnsAndReadersAreNotHeldUp) {
+// scan to write, so neither writes over the other's record. A writer or a
+// backup that waits too long for a writer gives up with nothing written;
+// backups do not wait for each other.
+TEST_F(Records, WritersTakeTurnsAndReadersWaitOnlyForWriters) {
   std::vector<TResultRecord> records;
   for (int i = 0; i < 3000; ++i) records.push_back(Record("s" + std::to_string(i), 2 * i + 1));
   WriteBytes(DatabaseFileName, Bytes(records));
@@ -321,12 +357,93 @@ TEST_F(Records, WritersTakeTurnsAndReadersAreNotHeldUp) {
   const std::string bytes = ReadBytes(DatabaseFileName);
   EXPECT_EQ(bytes.size(), 3080 * RecordSize);
 
-  TRecordFile other(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
-  ASSERT_TRUE(other.Lock(std::chrono::milliseconds(0)));
+  const std::string copy = dir.File("copy.dba");
+  BackupDatabase(copy);
   DatabaseLockWait = std::chrono::milliseconds(100);
+  {
+    TRecordFile writing(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
+    ASSERT_TRUE(writing.Lock(std::chrono::milliseconds(0)));
+    EXPECT_THROW(AppendRecord(records.emplace_back(Record("c"))), EDatabaseError);
+    EXPECT_THROW(UpdateRecord(records[0]), EDatabaseError);
+    EXPECT_THROW(RestoreDatabase(copy), EDatabaseError);
+    EXPECT_THROW(BackupDatabase(dir.File("other.dba")), EDatabaseError);
+  }
+  // Another program backing up holds up writers, not readers.
+  TRecordFile reading(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
+  ASSERT_TRUE(reading.Lock(std::chrono::milliseconds(0), TRecordFile::TLockKind::Shared));
   EXPECT_THROW(AppendRecord(records.emplace_back(Record("c"))), EDatabaseError);
-  EXPECT_THROW(UpdateRecord(records[0]), EDatabaseError);
-  BackupDatabase(dir.File("copy.dba"));
-  EXPECT_THROW(RestoreDatabase(dir.File("copy.dba")), EDatabaseError);
+  BackupDatabase(dir.File("other.dba"));
   EXPECT_TRUE(SameBytes(ReadBytes(DatabaseFileName), bytes));
+}
+
+// Every write of the database reaches the device before it is reported done,
+// and a failed flush is the write's failure. A restore that fails part of the
+// way tells how many respondents it loaded; running it again loads the rest.
+TEST_F(Records, WritesAreFlushedAndAPartialRestoreTellsWhatItLoaded) {
+  TResultRecord r = Record("flushed");
+  Flushes = 0;
+  EXPECT_TRUE(AppendRecord(r));
+  TResultRecord again = r;
+  EXPECT_FALSE(AppendRecord(again));  // stored already: nothing written
+  UpdateRecord(r);
+  ReplaceStoredRecord(r);
+  EXPECT_EQ(Flushes, 3);
+
+  FlushError = EIO;
+  TResultRecord other = Record("other");
+  EXPECT_EQ(ErrorCodeOf([&] { AppendRecord(other); }), 1000 + EIO);
+  EXPECT_EQ(ErrorCodeOf([&] { UpdateRecord(r); }), 1000 + EIO);
+  EXPECT_EQ(ErrorCodeOf([&] { ReplaceStoredRecord(r); }), 1000 + EIO);
+  const std::string backup = dir.File("b.dba");
+  std::vector<TResultRecord> backed;
+  for (int i = 0; i < 10; ++i) backed.push_back(Record("b" + std::to_string(i), i, 0x30));
+  WriteBytes(backup, Bytes(backed));
+  WriteBytes(DatabaseFileName, Bytes({r, Record("c", 7)}));
+  auto partialMessage = [&] {
+    try {
+      RestoreDatabase(backup);
+    } catch (const EDatabaseError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_NE(partialMessage().find("I/O error 1005. Do databáze bylo načteno probandů: 10. Spusťte obnovu"),
+            std::string::npos);
+  FlushError = 0;
+
+  // A disk that fills up after three and a half records.
+  WriteBytes(DatabaseFileName, Bytes({r, Record("c", 7)}));
+  {
+    const TFileSizeLimit full(5 * RecordSize + RecordSize / 2);
+    EXPECT_EQ(partialMessage(),
+              "Obnova ze zálohy byla přerušena chybou: Disk full. Do databáze bylo načteno probandů: 3. Spusťte "
+              "obnovu ze stejné zálohy znovu (například po uvolnění místa na disku): načte zbývající probandy a "
+              "žádného nepřidá podruhé.");
+  }
+  EXPECT_EQ(ReadBytes(DatabaseFileName).size(), 5 * RecordSize);
+  EXPECT_EQ(RestoreDatabase(backup).Loaded, 7);
+  EXPECT_EQ(ReadBytes(DatabaseFileName).size(), 12 * RecordSize);
+}
+
+// A backup or export taken while another program rewrites a record's notes
+// holds the notes either as they were or as they became, never half of each.
+TEST_F(Records, BackupsNeverHoldAHalfRewrittenRecord) {
+  TResultRecord notes[2] = {Record("n", 3), Record("n", 3)};
+  std::memset(notes[0].Notes, 'x', 5000);
+  std::memset(notes[1].Notes, 'y', 5000);
+  WriteBytes(DatabaseFileName, Bytes({Record("a", 1), notes[0], Record("b", 5)}));
+  FlushToDevice = false;  // more rewrites and backups in the time: more chances to meet
+  const pid_t writer = ::fork();
+  if (writer == 0)
+    for (int i = 0;; ++i) UpdateRecord(notes[i % 2]);
+  const std::string backup = dir.File("b.dba");
+  int torn = 0;
+  for (int i = 0; i < 1500; ++i) {
+    BackupDatabase(backup);
+    const std::string text = RecordNotes(StoredRecord(backup, 1));
+    torn += text != std::string(5000, 'x') && text != std::string(5000, 'y');
+  }
+  ::kill(writer, SIGKILL);
+  ::waitpid(writer, nullptr, 0);
+  EXPECT_EQ(torn, 0);
 }

@@ -202,7 +202,7 @@ TEST_F(MainFormTest, CancellingAnyDialogTouchesNothing) {
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), (QStringList{"zovi.db", "zovi.ini"}));
 }
 
-TEST_F(MainFormTest, ImportAsksWithNameAndDateAndStoresTheRespondentOnce) {
+TEST_F(MainFormTest, ImportAsksStoresOnceAndOffersToReplaceAStoredRespondent) {
   MainForm->FormCreate();
   WriteAll(File("jan.zvr"), Bytes(Respondent("Jan Nový", EncodeDateTime(2007, 3, 5, 10, 30), 'j')));
 
@@ -212,15 +212,42 @@ TEST_F(MainFormTest, ImportAsksWithNameAndDateAndStoresTheRespondentOnce) {
   EXPECT_EQ(question, QStringLiteral("Chcete opravdu přidat probanda Jan Nový (05. 03. 2007) do databáze?"));
   EXPECT_EQ(ReadAll(File("zovi.db")).size(), 0u);
 
-  for (int i = 0; i < 2; ++i)
-    Run(MainForm->ReadRemoteMenuItem,
-        {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Potvrzení", QMessageBox::Yes)});
+  Run(MainForm->ReadRemoteMenuItem,
+      {ChooseFile("RemoteOpenDialog", QFile("jan.zvr")), AnswerBox("Potvrzení", QMessageBox::Yes)});
   const std::string db = ReadAll(File("zovi.db"));
   ASSERT_EQ(db.size(), RecordSize);
   TResultRecord stored;
   std::memcpy(&stored, db.data(), RecordSize);
   EXPECT_EQ(stored.Id, 1);
   EXPECT_EQ(stored.Name.str(), Utf8ToCp1250("Jan Nový"));
+
+  // The same file again, or the database itself renamed: nothing to add, and the counsellor is told.
+  WriteAll(File("copy.zvr"), db);
+  for (const char* name : {"jan.zvr", "copy.zvr"}) {
+    QString text;
+    Run(MainForm->ReadRemoteMenuItem,
+        {ChooseFile("RemoteOpenDialog", QFile(name)), AnswerBox("Informace", QMessageBox::Ok, &text)});
+    EXPECT_EQ(text, QStringLiteral("Proband Jan Nový (05. 03. 2007) už je v databázi uložen se stejnými údaji. "
+                                   "Databáze nebyla změněna."));
+  }
+  // A result kept when the database refused the notes: the stored record may take the file's,
+  // its number kept; Return keeps the stored one.
+  TResultRecord rescued = stored;
+  std::strcpy(rescued.Notes, "Zajímá ho technika");
+  rescued.Id = 7;
+  WriteAll(File("rescued.zvr"), Bytes(rescued));
+  QString replace;
+  Run(MainForm->ReadRemoteMenuItem, {ChooseFile("RemoteOpenDialog", QFile("rescued.zvr")), [&](QWidget* w) {
+                                       replace = qobject_cast<QMessageBox*>(w)->text();
+                                       PressKey(w, Qt::Key_Return);
+                                     }});
+  EXPECT_EQ(replace, QStringLiteral("Proband Jan Nový (05. 03. 2007) už je v databázi uložen, soubor však obsahuje "
+                                    "jiné poznámky. Chcete uložený záznam nahradit záznamem ze souboru?"));
+  EXPECT_EQ(ReadAll(File("zovi.db")), db);
+  Run(MainForm->ReadRemoteMenuItem,
+      {ChooseFile("RemoteOpenDialog", QFile("rescued.zvr")), AnswerBox("Potvrzení", QMessageBox::Yes)});
+  rescued.Id = 1;
+  EXPECT_EQ(ReadAll(File("zovi.db")), Bytes(rescued));
 }
 
 TEST_F(MainFormTest, ShortResultFileIsReportedAndStoresNothing) {
@@ -257,6 +284,17 @@ TEST_F(MainFormTest, BackupRestoreAndExportReportWithTheirMessages) {
       {ChooseFile("backupOpenDialog", QFile("cut.dba")), AnswerBox("Informace", QMessageBox::Ok, &text)});
   EXPECT_EQ(text, QStringLiteral("Položky databáze byly načteny. Soubor zálohy končil neúplným záznamem, který nebyl "
                                  "načten."));
+
+  // A backup that brings no one new, or holds no one, says so.
+  for (const auto& [name, bytes] : {std::pair{"same.dba", a}, std::pair{"empty.dba", std::string()}}) {
+    WriteAll(File(name), bytes);
+    Run(MainForm->Obnovitzezlohy1,
+        {ChooseFile("backupOpenDialog", QFile(name)), AnswerBox("Informace", QMessageBox::Ok, &text)});
+    EXPECT_EQ(text, bytes.empty()
+                        ? QStringLiteral("Soubor zálohy neobsahuje žádného probanda. Databáze nebyla změněna.")
+                        : QStringLiteral("Všichni probandi ze zálohy už v databázi jsou uloženi. Databáze "
+                                         "nebyla změněna."));
+  }
 
   WriteAll(File("data_zovi.csv"), "old content");
   Run(MainForm->ExportovatdoCSV1,

@@ -1,11 +1,26 @@
 #include "wholefile.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/syscall.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "recordfile.h"
 #include "recordfile_testutil.h"
+
+// Permission changes that fail at will, as on a file system without
+// permission bits: this definition takes the C library's place in the test
+// program.
+namespace {
+int ChmodError = 0;  // 0: fchmod works
+}  // namespace
+extern "C" int fchmod(int fd, mode_t mode) noexcept {
+  if (ChmodError == 0) return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
+  errno = ChmodError;
+  return -1;
+}
 
 namespace {
 
@@ -102,4 +117,41 @@ TEST(WholeFile, LinksReadOnlyFilesAndWhatIsNoFile) {
   EXPECT_EQ(ReadBytes(dir.File(longest)), "long");
   EXPECT_EQ(FolderNames(dir.Path()),
             (std::vector<std::string>{"dangling.ini", "locked.ini", longest, "sub", "zovi.ini"}));
+}
+
+// A FAT stick keeps no permission bits and refuses to change them: the save
+// goes on. Temporary files that killed saves of a target left behind go with
+// the target's next save once they are an hour old and no save holds them;
+// nothing else goes.
+TEST(WholeFile, PermissionsWhereKeptAndLeftTemporaryFilesRemoved) {
+  TTempDir dir;
+  const std::string target = dir.File("data.csv");
+  for (const int error : {ENOSYS, EOPNOTSUPP, EPERM}) {
+    ChmodError = error;
+    EXPECT_EQ(WriteCode(target, "saved"), -1) << error;
+  }
+  ChmodError = EIO;
+  EXPECT_EQ(WriteCode(target, "lost"), 1000 + EIO);
+  ChmodError = 0;
+  EXPECT_EQ(ReadBytes(target), "saved");
+
+  const auto leave = [&](const std::string& name, std::chrono::minutes age) {
+    WriteBytes(dir.File(name), "left");
+    std::filesystem::last_write_time(dir.File(name), std::filesystem::file_time_type::clock::now() - age);
+  };
+  using std::chrono::minutes;
+  leave(".data.csv.AbC123", minutes(61));
+  leave(".data.csv.young1", minutes(50));
+  leave(".data.csv.held01", minutes(600));
+  leave(".data.csv.seven12", minutes(600));
+  leave(".data.csv.a-b.12", minutes(600));
+  leave(".other.csv.AbC123", minutes(600));
+  leave("data.csv.AbC123", minutes(600));
+  const int held = ::open(dir.File(".data.csv.held01").c_str(), O_RDONLY);  // a save still writing it
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  WriteFileWhole(target, "again");
+  ::close(held);
+  EXPECT_EQ(FolderNames(dir.Path()),
+            (std::vector<std::string>{".data.csv.a-b.12", ".data.csv.held01", ".data.csv.seven12", ".data.csv.young1",
+                                      ".other.csv.AbC123", "data.csv", "data.csv.AbC123"}));
 }

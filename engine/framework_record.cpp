@@ -291,7 +291,7 @@ TRestoreResult RestoreDatabase(const std::string& fileName) {
       return true;
     });
     if (database) {
-      database->Sync();
+      if (result.Loaded > 0) database->Sync();
       database->Close();
     }
   } catch (const std::exception& error) {

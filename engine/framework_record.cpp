@@ -149,16 +149,23 @@ bool AppendRecord(TResultRecord& R) {
   return !duplicate;
 }
 
+// The number of the first stored record with this UniqueId, read into
+// `stored`; -1 when none has it.
+std::int64_t FindUniqueId(TRecordFile& database, const TShortString<50>& uniqueId, TResultRecord& stored) {
+  std::int64_t found = -1;
+  database.Scan([&](const unsigned char* record, std::int64_t index) {
+    if (!(StoredUniqueId(record) == uniqueId)) return true;
+    std::memcpy(&stored, record, RecordSize);
+    found = index;
+    return false;
+  });
+  return found;
+}
+
 bool FindStoredRecord(const TResultRecord& R, TResultRecord& stored) {
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadOnly, RecordSize);
   LockDatabase(database, TRecordFile::TLockKind::Shared, "Databáze nebyla změněna.");
-  bool found = false;
-  database.Scan([&](const unsigned char* record, std::int64_t) {
-    if (!(StoredUniqueId(record) == R.UniqueId)) return true;
-    std::memcpy(&stored, record, RecordSize);
-    found = true;
-    return false;
-  });
+  const bool found = FindUniqueId(database, R.UniqueId, stored) >= 0;
   database.Close();
   return found;
 }
@@ -179,17 +186,13 @@ void ReplaceStoredRecord(const TResultRecord& R) {
   TResultRecord copy = R;
   TRecordFile database(DatabaseFileName, TRecordFileMode::ReadWrite, RecordSize);
   LockDatabase(database);
-  std::int64_t found = -1;
-  database.Scan([&](const unsigned char* stored, std::int64_t index) {
-    if (!(StoredUniqueId(stored) == copy.UniqueId)) return true;
-    found = index;
-    copy.Id = StoredId(stored);
-    copy.KeyExtra = StoredKeyExtra(stored);
-    return false;
-  });
+  TResultRecord stored;
+  const std::int64_t found = FindUniqueId(database, copy.UniqueId, stored);
   if (found < 0)
     throw EDatabaseError("Proband " + Cp1250ToUtf8(copy.Name.view()) +
                          " nebyl v databázi nalezen, databáze se mezitím změnila. Databáze nebyla změněna.");
+  copy.Id = stored.Id;
+  copy.KeyExtra = stored.KeyExtra;
   database.Seek(found);
   database.Write(&copy);
   database.Sync();

@@ -1,5 +1,10 @@
 #include "blank.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "kiosk.h"
+
 TBlankForm* BlankForm = nullptr;
 
 TBlankForm::TBlankForm() {
@@ -11,11 +16,14 @@ TBlankForm::TBlankForm() {
   setAutoFillBackground(true);
   // The backdrop goes when its caller hides it, not on a close command.
   SetPlatformClose(false);
+  SetKioskBackdrop(this);
 }
 
 void TBlankForm::ShowBackdrop() {
   SetBorderless();
-  setGeometry(ScreenRect());
+  // Every monitor, not only the one the run's windows are centred on.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  setGeometry(screen ? screen->virtualGeometry() : ScreenRect());
   show();
 }
 

@@ -9,7 +9,7 @@ class TBlankForm : public TForm {
  public:
   TBlankForm();
 
-  // Borderless at (0, 0) with the screen's size, shown without waiting.
+  // Borderless over every monitor (at (0, 0) with the screen's size on one), shown without waiting.
   void ShowBackdrop();
   void HideBackdrop();
 };

@@ -56,6 +56,7 @@ QDBusMessage ScreenSaverCall(const QString& method) {
 class TKiosk : public QObject {
  public:
   int Depth = 0;
+  QPointer<QWidget> Backdrop;  // kept between runs
 
   void Lock() {
     desktop_ = CurrentDesktop();
@@ -66,6 +67,7 @@ class TKiosk : public QObject {
     if (!display_) return;
     kiosk_x11::SuspendScreenSaver(display_, true);
     virtualDesktop_ = kiosk_x11::CurrentDesktop(display_);
+    spanned_ = kiosk_x11::FullScreenCoversAllMonitors(display_);
     // The windows already on the screen (the counsellor's main window) are not
     // the run's: they stay behind the backdrop for the whole run.
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -93,13 +95,13 @@ class TKiosk : public QObject {
       kiosk_x11::ShowDesktop(display_, virtualDesktop_);
       for (const TKept& kept : kept_) {
         if (!kept.Window) continue;
-        // A hidden window has lost the states already; its next showing sets its own.
-        if (kept.Window->isVisible()) {
-          kiosk_x11::SetAbove(display_, kept.Window->winId(), false, kept.FullScreen);
-          kiosk_x11::PutOnDesktop(display_, kept.Window->winId(), virtualDesktop_);
-        }
-        if (kept.FullScreen) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
-        AllowMinimise(kept.Window);
+        // A window on the screen goes back to the desktop the run began on; a
+        // hidden one loses the wish, so that its next showing is as before the run.
+        const unsigned long id = kept.Window->winId();
+        SetKeptStates(kept, false);
+        kiosk_x11::PutOnDesktop(display_, id, kept.Window->isVisible() ? virtualDesktop_ : -1);
+        if (kept.Backdrop) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
+        ReleaseRunWindow(kept.Window);
       }
       // The windows from before the run as they were, also when the window
       // manager minimised them together with a window of the run.
@@ -110,6 +112,7 @@ class TKiosk : public QObject {
     }
     kept_.clear();
     outside_.clear();
+    owners_.clear();
     recoverTries_ = 0;
     display_ = nullptr;
     AllowScreenSaver();
@@ -133,7 +136,7 @@ class TKiosk : public QObject {
         Review(w, true);
         break;
       case QEvent::Hide:
-        if (IsRunWindow(w)) AllowMinimise(w);
+        if (IsRunWindow(w)) ReleaseRunWindow(w);
         if (w->windowType() == Qt::Popup) popupClosed_ = true;
         Review(w, false);
         break;
@@ -154,7 +157,14 @@ class TKiosk : public QObject {
  private:
   struct TKept {
     QPointer<QWidget> Window;
-    bool FullScreen;
+    bool Backdrop;
+    bool Above;  // kept above the other windows (a window shown without the backdrop, or a backdrop that is not full
+                 // screen)
+  };
+  // A window of the run that was given to the backdrop, and the window it belonged to before.
+  struct TOwned {
+    QPointer<QWidget> Window;
+    QPointer<QWindow> Owner;
   };
   struct TOutside {
     QPointer<QWidget> Window;
@@ -174,17 +184,30 @@ class TKiosk : public QObject {
     return false;
   }
 
-  // A window of the run about to be shown: it belongs to no window from
-  // before the run (the window manager would raise that one with it, above
-  // the backdrop, and minimise it with it) and not to the backdrop (minimised
-  // with it, the backdrop would bare the desktop), and it asks for no minimise
-  // or maximise button (window managers that honour the request leave them out).
+  bool BackdropShown() const { return Backdrop && Backdrop->isVisible() && Backdrop->windowHandle(); }
+
+  // A window of the run about to be shown. The backdrop is made to cover every
+  // monitor and left out of task lists and pagers. Every other window belongs to
+  // the backdrop when it belongs to no window of the run, so that the window
+  // manager keeps it above the backdrop in the backdrop's own layer, else at
+  // least to no window from before the run (raised with it, that one would
+  // come above the backdrop); and it asks for no minimise or maximise button
+  // (window managers that honour the request leave them out).
   void PrepareRunWindow(QWidget* w) {
     QWindow* handle = w->windowHandle();
     if (!handle) return;
-    const QWindow* owner = handle->transientParent();
-    if (owner && (IsOutsideWindow(owner) || owner->geometry() == TForm::ScreenRect()))
+    if (w == Backdrop) {
       handle->setTransientParent(nullptr);
+      SetKeptStates({w, true, !spanned_}, true);
+      return;
+    }
+    QWindow* owner = handle->transientParent();
+    if (BackdropShown() && (!owner || IsOutsideWindow(owner))) {
+      owners_.push_back({w, owner});
+      handle->setTransientParent(Backdrop->windowHandle());
+    } else if (owner && IsOutsideWindow(owner)) {
+      handle->setTransientParent(nullptr);
+    }
     Qt::WindowFlags flags = handle->flags();
     if (flags.testFlag(Qt::FramelessWindowHint)) return;
     // Without the customise hint a plain window gets every button; with it, exactly those asked for.
@@ -195,10 +218,27 @@ class TKiosk : public QObject {
     if (flags != handle->flags()) handle->setFlags(flags);
   }
 
-  // The window's own buttons again, for a showing after the run.
-  static void AllowMinimise(QWidget* w) {
-    if (QWindow* handle = w->windowHandle(); handle && handle->flags() != w->windowFlags())
-      handle->setFlags(w->windowFlags());
+  // A window of the run as it was before it was shown: its own buttons again,
+  // and the window it belonged to, for a showing after the run.
+  void ReleaseRunWindow(QWidget* w) {
+    QWindow* handle = w->windowHandle();
+    if (!handle) return;
+    if (handle->flags() != w->windowFlags()) handle->setFlags(w->windowFlags());
+    for (auto it = owners_.begin(); it != owners_.end(); ++it)
+      if (it->Window == w) {
+        if (Backdrop && handle->transientParent() == Backdrop->windowHandle()) handle->setTransientParent(it->Owner);
+        owners_.erase(it);
+        return;
+      }
+  }
+
+  // The window-manager states the lock gives a window of the run, added or taken away.
+  void SetKeptStates(const TKept& kept, bool add) {
+    const unsigned long id = kept.Window->winId();
+    if (kept.Backdrop)
+      kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    if (kept.Backdrop && !kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_FULLSCREEN"});
+    if (kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_ABOVE"});
   }
 
   // A window was shown, hidden or activated: once the window system has
@@ -215,7 +255,7 @@ class TKiosk : public QObject {
           reviewPosted_ = false;
           if (!display_) return;
           for (const QPointer<QWidget>& w : pendingAbove_)
-            if (w && w->isVisible()) KeepAbove(w);
+            if (w && w->isVisible()) Keep(w);
           pendingAbove_.clear();
           HoldKeyboard();
           if (std::exchange(popupClosed_, false)) ReturnKeys();
@@ -223,13 +263,22 @@ class TKiosk : public QObject {
         Qt::QueuedConnection);
   }
 
-  void KeepAbove(QWidget* w) {
-    const bool fullScreen = w->frameGeometry() == TForm::ScreenRect();
-    kiosk_x11::SetAbove(display_, w->winId(), true, fullScreen);
-    kiosk_x11::PutOnDesktop(display_, w->winId(), kiosk_x11::AllDesktops);
-    for (const TKept& kept : kept_)
-      if (kept.Window == w) return;
-    kept_.push_back({w, fullScreen});
+  // A window of the run on the screen: on every virtual desktop, in front,
+  // the backdrop over every monitor, a window without a backdrop kept above.
+  void Keep(QWidget* w) {
+    const TKept kept{w, w == Backdrop, w == Backdrop ? !spanned_ : !BackdropShown()};
+    const unsigned long id = w->winId();
+    if (kept.Backdrop)
+      kiosk_x11::SpanAllMonitors(display_, id);
+    else if (kept.Above)
+      SetKeptStates(kept, true);
+    // Asked again now that it is on the screen: a window manager may have
+    // given it the desktop of the window it belongs to.
+    kiosk_x11::PutOnDesktop(display_, id, kiosk_x11::AllDesktops);
+    kiosk_x11::Raise(display_, id);
+    for (const TKept& k : kept_)
+      if (k.Window == w) return;
+    kept_.push_back(kept);
   }
 
   // The keyboard is held on a window that lasts: the window covering the
@@ -238,7 +287,7 @@ class TKiosk : public QObject {
   void HoldKeyboard() {
     QWidget* holder = nullptr;
     for (const TKept& kept : kept_)
-      if (kept.Window && kept.Window->isVisible() && kept.FullScreen) holder = kept.Window;
+      if (kept.Window && kept.Window->isVisible() && kept.Backdrop) holder = kept.Window;
     if (!holder) holder = FrontWindow();
     if (!holder || !holder->isVisible() || !holder->windowHandle()) return;
     holder->windowHandle()->setKeyboardGrabEnabled(true);
@@ -263,7 +312,7 @@ class TKiosk : public QObject {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal->isVisible() && !IsOutside(modal)) return modal;
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
-      if (it->Window && it->Window->isVisible() && !it->FullScreen) return it->Window;
+      if (it->Window && it->Window->isVisible() && !it->Backdrop) return it->Window;
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
       if (it->Window && it->Window->isVisible()) return it->Window;
     return nullptr;
@@ -280,7 +329,7 @@ class TKiosk : public QObject {
     if (!focus) return true;
     if (IsOutsideWindow(focus)) return true;
     for (const TKept& kept : kept_)
-      if (kept.FullScreen && kept.Window && kept.Window != front && kept.Window->windowHandle() == focus) return true;
+      if (kept.Backdrop && kept.Window && kept.Window != front && kept.Window->windowHandle() == focus) return true;
     return false;
   }
 
@@ -300,7 +349,7 @@ class TKiosk : public QObject {
       if (!w || !w->isVisible() || !w->windowState().testFlag(Qt::WindowMinimized)) continue;
       // Mapped again directly: the window manager shows it where it was.
       kiosk_x11::Restore(display_, w->winId());
-      kiosk_x11::SetAbove(display_, w->winId(), true, kept.FullScreen);
+      kiosk_x11::Raise(display_, w->winId());
     }
     if (!FocusLost()) {
       recoverTries_ = 0;
@@ -343,6 +392,8 @@ class TKiosk : public QObject {
   long virtualDesktop_ = -1;  // the virtual desktop the run began on
   std::vector<TKept> kept_;
   std::vector<TOutside> outside_;
+  std::vector<TOwned> owners_;
+  bool spanned_ = true;  // a full-screen window covers every monitor
   QMetaObject::Connection focusWatch_;
   QMetaObject::Connection recoverConnection_;
   QTimer recover_;
@@ -370,6 +421,10 @@ void LeaveKioskMode() {
   TKiosk& kiosk = Kiosk();
   if (kiosk.Depth == 0) return;
   if (--kiosk.Depth == 0) kiosk.Unlock();
+}
+
+void SetKioskBackdrop(QWidget* backdrop) {
+  Kiosk().Backdrop = backdrop;
 }
 
 bool KioskLocked() {

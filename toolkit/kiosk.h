@@ -2,12 +2,21 @@
 // The desktop lock of a test run: while it holds, the respondent cannot reach
 // the rest of the desktop and the screen does not go dark.
 //
-// On X11 the lock keeps every window the run shows above the desktop's
-// panels and docks (a window covering the whole screen is made full-screen,
-// the others are kept above) and on every virtual desktop, while the windows
-// already on the screen when it begins (the counsellor's main window) stay
-// behind the run's backdrop; when it ends, the desktop it began on is on the
-// screen again. It holds the keyboard for the program's windows so that the
+// On X11 the run's windows stand in front of a backdrop, the one window of
+// the run that covers the desktop (SetKioskBackdrop). While the lock holds
+// the backdrop is full screen across every monitor, on every virtual desktop
+// and left out of task lists and pagers, and every other window of the run
+// belongs to it (is transient for it, through the window it was opened
+// from): by the window manager's own rules the run's windows then stay above
+// the backdrop and the backdrop above the desktop's panels and the windows
+// already on the screen when the lock began (the counsellor's main window),
+// whatever the respondent does with the window manager. When it ends, the
+// desktop it began on is on the screen again and every window is as before.
+// A window manager that cannot stretch a full-screen window over several
+// monitors keeps the backdrop, as large as all monitors together, above the
+// other windows instead.
+// Without a backdrop the run's windows are kept above the panels instead.
+// It holds the keyboard for the program's windows so that the
 // desktop's own shortcuts (window switching, the launcher key) do nothing;
 // after a pop-up list or menu of the program has had the keyboard, the keys
 // go to the run's focused control again. The run's windows ask for no
@@ -25,9 +34,13 @@
 // The lock counts: each EnterKioskMode needs its LeaveKioskMode, and only the
 // last one restores the desktop, so a guarded block inside a locked run does
 // not unlock it early.
+class QWidget;
 
 void EnterKioskMode();
 void LeaveKioskMode();
+// The window that covers the desktop behind the run's windows whenever it is
+// shown while the lock holds.
+void SetKioskBackdrop(QWidget* backdrop);
 // true while the desktop is locked.
 bool KioskLocked();
 

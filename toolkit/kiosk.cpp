@@ -196,6 +196,8 @@ class TKiosk : public QObject {
   void PrepareRunWindow(QWidget* w) {
     QWindow* handle = w->windowHandle();
     if (!handle) return;
+    // On every virtual desktop from its mapping on, so that a switch of desktops meanwhile leaves it on the screen.
+    kiosk_x11::PutOnDesktop(display_, w->winId(), kiosk_x11::AllDesktops);
     if (w == Backdrop) {
       handle->setTransientParent(nullptr);
       SetKeptStates({w, true, !spanned_}, true);

@@ -241,6 +241,7 @@ class TKiosk : public QObject {
       kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
     if (kept.Backdrop && !kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_FULLSCREEN"});
     if (kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_ABOVE"});
+    if (kept.Backdrop && !add) kiosk_x11::KeepAboveDocks(display_, id, false);
   }
 
   // A window was shown, hidden or activated: once the window system has
@@ -270,9 +271,10 @@ class TKiosk : public QObject {
   void Keep(QWidget* w) {
     const TKept kept{w, w == Backdrop, w == Backdrop ? !spanned_ : !BackdropShown()};
     const unsigned long id = w->winId();
-    if (kept.Backdrop)
+    if (kept.Backdrop) {
       kiosk_x11::SpanAllMonitors(display_, id);
-    else if (kept.Above)
+      kiosk_x11::KeepAboveDocks(display_, id, true);
+    } else if (kept.Above)
       SetKeptStates(kept, true);
     // Asked again now that it is on the screen: a window manager may have
     // given it the desktop of the window it belongs to.

@@ -138,6 +138,12 @@ void SpanAllMonitors(Display* display, unsigned long window) {
   XFlush(display);
 }
 
+void KeepAboveDocks(Display* display, unsigned long window, bool above) {
+  // The layers of the hint: 4 normal, 10 above the docks.
+  AskWindowManager(display, window, "_WIN_LAYER", {above ? 10 : 4, CurrentTime, 0, 0, 0});
+  XFlush(display);
+}
+
 void Raise(Display* display, unsigned long window) {
   XRaiseWindow(display, window);
   XFlush(display);

@@ -26,6 +26,12 @@ bool FullScreenCoversAllMonitors(_XDisplay* display);
 // Asks the window manager to stretch a full-screen window over every monitor,
 // or, one that cannot, to place and size a window over all of them.
 void SpanAllMonitors(_XDisplay* display, unsigned long window);
+// Asks the window manager to keep a window on the screen in the layer above
+// the desktop's panels and docks (true) or in the normal layer again, by the
+// older layer hint. Window managers that lift a full-screen window over their
+// panels only while it has the focus itself honour it, and keep the windows
+// that belong to it in that layer with it.
+void KeepAboveDocks(_XDisplay* display, unsigned long window, bool above);
 // Stacks a window above its siblings.
 void Raise(_XDisplay* display, unsigned long window);
 // The virtual desktop on the screen, -1 without a window manager that keeps desktops.

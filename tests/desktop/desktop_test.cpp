@@ -392,10 +392,7 @@ TEST_P(DesktopLockUnder, TheFormIsInFrontOfTheBackdropAndTakesTheKeys) {
           },
           [&](QWidget* input) {
             EXPECT_TRUE(WaitFor([&] { return inFront(input); }));
-            // icewm keeps only a focused full-screen window above its taskbar.
-            if (std::string(GetParam()) != "icewm") {
-              EXPECT_TRUE(WaitFor(BackdropCoversEveryMonitor));
-            }
+            EXPECT_TRUE(WaitFor(BackdropCoversEveryMonitor));
             Activate(BlankForm);
             EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after activating the backdrop";
             Minimise(BlankForm);

@@ -1,15 +1,11 @@
-// A test run on a real X server, started by this test in a temporary folder
-// of its own: Xorg with its dummy driver and two monitors side by side where
-// it can run (as root), else Xvfb with one; the mouse and the keyboard are
-// driven through the X server itself. Without a window manager: a choice from
-// a drop-down list leaves the keys with the form. Under each window manager
-// (openbox, fluxbox, metacity, icewm): the personal-data form comes in front
-// of the backdrop and takes the keys, the backdrop covers every monitor and
-// the panels, and neither activating nor minimising the backdrop puts it in
-// front of the form; the counsellor's main window stays behind the backdrop,
-// a minimised window of the run comes back with the focus, the focus returns
-// from another program, and another virtual desktop shows the run all the
-// same. Skipped when the X server or the window manager is not installed.
+// A test run on a real X server started by this test in a temporary folder of
+// its own (Xorg with its dummy driver and two monitors where it can run as
+// root, else Xvfb), the mouse and the keyboard driven through the X server.
+// Without a window manager: a choice from a drop-down list leaves the keys
+// with the form. Under openbox, fluxbox, metacity and icewm: the run's windows
+// stay in front of the backdrop with the keys, the backdrop covers every
+// monitor, panel and earlier window, and the focus and the virtual desktop
+// come back to the run. Skipped when a program is not installed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -29,7 +25,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -111,13 +106,11 @@ bool StartTwoMonitors(const QString& home) {
       !QFile::exists(QStringLiteral("/usr/lib/xorg/modules/drivers/dummy_drv.so")))
     return false;
   const std::string folder = home.toStdString();
-  std::ofstream(folder + "/xorg.conf") << "Section \"Device\"\n Identifier \"dummy\"\n Driver \"dummy\"\n"
-                                          " VideoRam 256000\nEndSection\n"
-                                          "Section \"Monitor\"\n Identifier \"monitor\"\n HorizSync 5-1000\n"
-                                          " VertRefresh 5-200\nEndSection\n"
-                                          "Section \"Screen\"\n Identifier \"screen\"\n Device \"dummy\"\n"
-                                          " Monitor \"monitor\"\n DefaultDepth 24\n SubSection \"Display\"\n"
-                                          "  Depth 24\n  Virtual 2560 1024\n EndSubSection\nEndSection\n";
+  std::ofstream(folder + "/xorg.conf") << R"(Section "Device" Identifier "d" Driver "dummy" VideoRam 256000 EndSection
+Section "Monitor" Identifier "m" HorizSync 5-1000 VertRefresh 5-200 EndSection
+Section "Screen" Identifier "s" Device "d" Monitor "m" DefaultDepth 24
+  SubSection "Display" Depth 24 Virtual 2560 1024 EndSubSection EndSection
+)";
   // No configuration from the system's folder or the home folder's other files.
   if (!StartServer({"Xorg", "-config", folder + "/xorg.conf", "-configdir", folder + "/none", "-logfile",
                     folder + "/xorg.log", "-noreset"}))
@@ -152,41 +145,22 @@ bool Shown(Window w) {
   return XGetWindowAttributes(X, w, &a) && a.map_state == IsViewable && !state.empty() && state[0] == NormalState;
 }
 
-// A window manager on the display for the lifetime of the object, ended with it.
-class TWindowManager {
- public:
-  explicit TWindowManager(const char* name) {
-    if (Installed(name)) pid_ = Spawn({name});
-    // It announces itself, then takes a little longer before it handles new
-    // windows: a window of its own is shown until it is managed.
-    Ready = pid_ > 0 &&
-            WaitFor([] { return Property(DefaultRootWindow(X), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).size() == 1; });
-    if (!Ready) return;
-    const Window probe = XCreateSimpleWindow(X, DefaultRootWindow(X), 0, 0, 50, 50, 0, 0, 0);
-    Ready = false;
-    for (int i = 0; i < 20 && !Ready; ++i) {
-      XMapWindow(X, probe);
-      XFlush(X);
-      Ready = QTest::qWaitFor([&] { return Shown(probe); }, 1000);
-      if (!Ready) XUnmapWindow(X, probe);
-    }
-    XDestroyWindow(X, probe);
+// A window manager started on the display and ready: it manages a window of
+// its own, shown again until it is; 0 when it is missing or never ready.
+pid_t StartWindowManager(const char* name) {
+  const pid_t wm = Installed(name) ? Spawn({name}) : 0;
+  const Window probe = XCreateSimpleWindow(X, DefaultRootWindow(X), 0, 0, 50, 50, 0, 0, 0);
+  bool ready = false;
+  for (int i = 0; wm > 0 && i < 20 && !ready; ++i) {
+    XUnmapWindow(X, probe);
+    XMapWindow(X, probe);
     XFlush(X);
+    ready = QTest::qWaitFor([&] { return Shown(probe); }, 1000);
   }
-  ~TWindowManager() {
-    if (pid_ <= 0) return;
-    // Ended at once: fluxbox, for one, may take no notice of a request to end.
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  TWindowManager(const TWindowManager&) = delete;
-  TWindowManager& operator=(const TWindowManager&) = delete;
-
-  bool Ready = false;
-
- private:
-  pid_t pid_ = 0;
-};
+  XDestroyWindow(X, probe);
+  XFlush(X);
+  return ready ? wm : 0;
+}
 
 Window Id(QWidget* w) {
   return static_cast<Window>(w->winId());
@@ -345,135 +319,108 @@ TEST_F(DesktopLock, KeysReachTheFormAfterAChoiceFromAListWithoutAWindowManager) 
   EXPECT_FALSE(KeyboardHeld());
 }
 
-TEST_F(DesktopLock, TheDesktopHasTwoMonitorsWhereXorgCanRun) {
-  if (!desktopStarted) GTEST_SKIP() << "Xvfb is needed for the desktop tests";
-  if (!twoMonitors) GTEST_SKIP() << "two monitors need Xorg with the dummy driver, xrandr and root";
-  EXPECT_EQ(QGuiApplication::screens().size(), 2);
-}
-
 // Under each window manager. The run's windows and the backdrop only: the window manager's own stacking
 // decides, so a window of the run below the backdrop, a panel or a second monitor left open shows here.
 class DesktopLockUnder : public GuiTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
     if (!desktopStarted) GTEST_SKIP() << "Xvfb is needed for the desktop tests";
-    wm_ = std::make_unique<TWindowManager>(GetParam());
-    if (!wm_->Ready) GTEST_SKIP() << GetParam() << " is needed for this desktop test";
+    wm_ = StartWindowManager(GetParam());
+    if (!wm_) GTEST_SKIP() << GetParam() << " is needed for this desktop test";
     InitFrameworkTables();
     if (!MainForm) CreateZoviForms();
   }
   void TearDown() override {
     GuiTest::TearDown();
-    wm_.reset();
+    // Ended at once: fluxbox, for one, may take no notice of a request to end.
+    if (wm_ > 0 && kill(wm_, SIGKILL) == 0) waitpid(wm_, nullptr, 0);
   }
-  std::unique_ptr<TWindowManager> wm_;
+  pid_t wm_ = 0;
 };
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, DesktopLockUnder, ::testing::Values("openbox", "fluxbox", "metacity", "icewm"),
                          [](const auto& info) { return std::string(info.param); });
 
-// From the intro pages to the personal-data form with the counsellor's main
-// window on the screen: the form in front of the backdrop, the backdrop in
-// front of the main window, the panels and both monitors; the form still in
-// front with the keys after the backdrop is activated as from a task entry and
-// after it is minimised; name typed into the form.
-TEST_P(DesktopLockUnder, TheFormIsInFrontOfTheBackdropAndTakesTheKeys) {
+// From the intro pages through the personal-data form and an error box, with
+// the counsellor's main window on the screen.
+TEST_P(DesktopLockUnder, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
   MainForm->ShowCentred();
   ASSERT_TRUE(WaitFor([] { return Shown(MainForm); }));
-  const auto inFront = [](QWidget* input) {
-    return Shown(input) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) && Level(BlankForm) < Level(input) &&
-           Focus() == Id(input);
+
+  // In front as the window manager and the program both have it: keys typed now reach the window.
+  const auto inFront = [](QWidget* w) {
+    return Shown(w) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) && Level(BlankForm) < Level(w) &&
+           Focus() == Id(w) && !BlankForm->isMinimized() && !w->isMinimized() &&
+           QGuiApplication::focusWindow() == w->windowHandle();
   };
+  bool minimised = false;
   TModalAnswers answers(
       {
           [](QWidget* intro) {
+            // The main window stays behind the backdrop, the run's window in front of it.
+            EXPECT_TRUE(WaitFor([&] {
+              return Shown(intro) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) &&
+                     Level(BlankForm) < Level(intro);
+            }));
+            EXPECT_FALSE(KeptAbove(MainForm));
+            // metacity may take the request for every desktop after the switch of desktops.
+            if (std::string(GetParam()) != "metacity") {
+              EXPECT_TRUE(ShownOnAnotherDesktop(intro));
+            }
             Click(intro, QStringLiteral("nextbuttonimage"));
             Click(intro, QStringLiteral("nextbuttonimage"));
           },
           [&](QWidget* input) {
+            // The backdrop covers every monitor and panel; activated as from a task entry or
+            // minimised, it stays behind the form, which keeps the keys.
             EXPECT_TRUE(WaitFor([&] { return inFront(input); }));
+            EXPECT_EQ(QGuiApplication::screens().size(), twoMonitors ? 2 : 1);
             EXPECT_TRUE(WaitFor(BackdropCoversEveryMonitor));
             Activate(BlankForm);
             EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after activating the backdrop";
             Minimise(BlankForm);
             EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after minimising the backdrop";
+            // Name typed and sex given, no education: one error box.
             ClickOn(InputForm->JmenoEdit, QPoint(4, 4));
-            Type("eva");
-            EXPECT_TRUE(WaitFor([] { return InputForm->JmenoEdit->text() == QStringLiteral("eva"); }));
+            Type("jan");
+            EXPECT_TRUE(WaitFor([] { return InputForm->JmenoEdit->text() == QStringLiteral("jan"); }));
+            InputForm->PohlaviComboBox->setCurrentIndex(0);
+            Click(input, QStringLiteral("nextbuttonimage"));
+          },
+          [&](QWidget* box) {
+            EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
+            ASSERT_TRUE(WaitFor([&] { return Shown(box) && Focus() == Id(box); }));
+            // Minimised as the window manager's button does it: back at once, in front, with the
+            // focus.
+            minimised = Minimise(box);
+            EXPECT_TRUE(WaitFor([&] { return inFront(box) && Shown(InputForm); }));
+            // Another program takes the focus: the box takes it back.
+            const Window other = XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
+            XMapWindow(X, other);
+            EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
+            XSetInputFocus(X, other, RevertToParent, CurrentTime);
+            EXPECT_EQ(Focus(), other);
+            EXPECT_TRUE(WaitFor([&] { return Focus() == Id(box); }));
+            XDestroyWindow(X, other);
+            PressBoxButton(box, QMessageBox::Ok);
+          },
+          [](QWidget* input) {
+            // What was entered survives the minimising.
+            EXPECT_EQ(InputForm->JmenoEdit->text(), QStringLiteral("jan"));
+            EXPECT_EQ(InputForm->PohlaviComboBox->currentIndex(), 0);
             PressCtrlJ(input);
           },
       },
-      60000);
-  MainForm->NewTestMenuItemClick();
-  EXPECT_TRUE(answers.Done()) << answers.Windows().join(QLatin1Char(' ')).toStdString();
-  // Every window as before: the form belongs to no window, the backdrop keeps no state of the run.
-  EXPECT_EQ(InputForm->windowHandle()->transientParent(), nullptr);
-  EXPECT_TRUE(WaitFor([] { return Property(Id(BlankForm), "_NET_WM_STATE", XA_ATOM).empty(); }));
-  EXPECT_TRUE(WaitFor([] { return Shown(MainForm); }));
-  MainForm->hide();
-}
-
-TEST_P(DesktopLockUnder, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
-  MainForm->ShowCentred();
-  ASSERT_TRUE(WaitFor([] { return Shown(MainForm); }));
-
-  bool minimised = false;
-  TModalAnswers answers({
-                            [](QWidget* intro) {
-                              // The main window stays behind the backdrop, the run's window in front of it.
-                              EXPECT_TRUE(WaitFor([&] {
-                                return Shown(intro) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) &&
-                                       Level(BlankForm) < Level(intro);
-                              }));
-                              EXPECT_FALSE(KeptAbove(MainForm));
-                              // metacity may take the request for every desktop after the switch of desktops.
-                              if (std::string(GetParam()) != "metacity") {
-                                EXPECT_TRUE(ShownOnAnotherDesktop(intro));
-                              }
-                              Click(intro, QStringLiteral("nextbuttonimage"));
-                              Click(intro, QStringLiteral("nextbuttonimage"));
-                            },
-                            [](QWidget* input) {
-                              // Name and sex given, no education: one error box.
-                              InputForm->JmenoEdit->setText(QStringLiteral("Jan"));
-                              InputForm->PohlaviComboBox->setCurrentIndex(0);
-                              Click(input, QStringLiteral("nextbuttonimage"));
-                            },
-                            [&](QWidget* box) {
-                              EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
-                              ASSERT_TRUE(WaitFor([&] { return Shown(box) && Focus() == Id(box); }));
-                              // Minimised as the window manager's button does it: back at once, in front, with the
-                              // focus.
-                              minimised = Minimise(box);
-                              EXPECT_TRUE(WaitFor([&] {
-                                return Shown(box) && Shown(InputForm) && Shown(BlankForm) && Focus() == Id(box) &&
-                                       Level(box) > Level(BlankForm);
-                              }));
-                              // Another program takes the focus: the box takes it back.
-                              const Window other =
-                                  XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
-                              XMapWindow(X, other);
-                              EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
-                              XSetInputFocus(X, other, RevertToParent, CurrentTime);
-                              EXPECT_EQ(Focus(), other);
-                              EXPECT_TRUE(WaitFor([&] { return Focus() == Id(box); }));
-                              XDestroyWindow(X, other);
-                              PressBoxButton(box, QMessageBox::Ok);
-                            },
-                            [](QWidget* input) {
-                              // What was entered survives the minimising.
-                              EXPECT_EQ(InputForm->JmenoEdit->text(), QStringLiteral("Jan"));
-                              EXPECT_EQ(InputForm->PohlaviComboBox->currentIndex(), 0);
-                              PressCtrlJ(input);
-                            },
-                        },
-                        30000);
+      30000);
   MainForm->NewTestMenuItemClick();
   EXPECT_TRUE(answers.Done()) << answers.Windows().join(QLatin1Char(' ')).toStdString();
   // openbox minimises a window without a minimise button; icewm, for one, does not.
   EXPECT_TRUE(minimised || std::string(GetParam()) != "openbox");
-  // The main window as before the run, on the desktop the run began on.
+  // Every window as before the run: the form belongs to no window, the backdrop keeps no state of the run, the main
+  // window is on the desktop the run began on.
   EXPECT_FALSE(KioskLocked());
+  EXPECT_EQ(InputForm->windowHandle()->transientParent(), nullptr);
+  EXPECT_TRUE(WaitFor([] { return Property(Id(BlankForm), "_NET_WM_STATE", XA_ATOM).empty(); }));
   EXPECT_TRUE(WaitFor([] { return Shown(MainForm); }));
   EXPECT_FALSE(KeptAbove(MainForm));
   MainForm->hide();

@@ -121,6 +121,13 @@ class TKiosk : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type type = event->type();
+    // The keyboard's hold ends when the window manager unmaps the backdrop
+    // (another virtual desktop put on the screen, which some window managers
+    // then bring the run to): taken again once the backdrop is back.
+    if (type == QEvent::Expose) {
+      if (Backdrop && watched == Backdrop->windowHandle() && Backdrop->windowHandle()->isExposed()) HoldKeyboard();
+      return false;
+    }
     if (type != QEvent::Show && type != QEvent::Hide && type != QEvent::WindowActivate &&
         type != QEvent::WindowStateChange)
       return false;

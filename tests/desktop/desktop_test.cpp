@@ -363,10 +363,7 @@ TEST_P(DesktopLockUnder, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
                      Level(BlankForm) < Level(intro);
             }));
             EXPECT_FALSE(KeptAbove(MainForm));
-            // metacity may take the request for every desktop after the switch of desktops.
-            if (std::string(GetParam()) != "metacity") {
-              EXPECT_TRUE(ShownOnAnotherDesktop(intro));
-            }
+            EXPECT_TRUE(ShownOnAnotherDesktop(intro));
             Click(intro, QStringLiteral("nextbuttonimage"));
             Click(intro, QStringLiteral("nextbuttonimage"));
           },
@@ -379,7 +376,10 @@ TEST_P(DesktopLockUnder, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
             Activate(BlankForm);
             EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after activating the backdrop";
             Minimise(BlankForm);
-            EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after minimising the backdrop";
+            // Settled: the window manager may move the focus once more while it shows the windows again.
+            EXPECT_TRUE(WaitFor([&] { return inFront(input); }) &&
+                        (QTest::qWait(500), WaitFor([&] { return inFront(input); })))
+                << "after minimising the backdrop";
             // Name typed and sex given, no education: one error box.
             ClickOn(InputForm->JmenoEdit, QPoint(4, 4));
             Type("jan");

@@ -100,7 +100,7 @@ class TKiosk : public QObject {
         const unsigned long id = kept.Window->winId();
         SetKeptStates(kept, false);
         kiosk_x11::PutOnDesktop(display_, id, kept.Window->isVisible() ? virtualDesktop_ : -1);
-        if (kept.Backdrop) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
+        if (IsBackdrop(kept)) kept.Window->setWindowState(kept.Window->windowState() & ~Qt::WindowFullScreen);
         ReleaseRunWindow(kept.Window);
       }
       // The windows from before the run as they were, also when the window
@@ -125,7 +125,11 @@ class TKiosk : public QObject {
     // (another virtual desktop put on the screen, which some window managers
     // then bring the run to): taken again once the backdrop is back.
     if (type == QEvent::Expose) {
-      if (Backdrop && watched == Backdrop->windowHandle() && Backdrop->windowHandle()->isExposed()) HoldKeyboard();
+      if (Backdrop && watched == Backdrop->windowHandle()) {
+        const bool exposed = Backdrop->windowHandle()->isExposed();
+        if (exposed && backdropUnmapped_) HoldKeyboard();
+        backdropUnmapped_ = !exposed;
+      }
       return false;
     }
     if (type != QEvent::Show && type != QEvent::Hide && type != QEvent::WindowActivate &&
@@ -164,7 +168,6 @@ class TKiosk : public QObject {
  private:
   struct TKept {
     QPointer<QWidget> Window;
-    bool Backdrop;
     bool Above;  // kept above the other windows (a window shown without the backdrop, or a backdrop that is not full
                  // screen)
   };
@@ -191,6 +194,7 @@ class TKiosk : public QObject {
     return false;
   }
 
+  bool IsBackdrop(const TKept& kept) const { return kept.Window && kept.Window == Backdrop; }
   bool BackdropShown() const { return Backdrop && Backdrop->isVisible() && Backdrop->windowHandle(); }
 
   // A window of the run about to be shown. The backdrop is made to cover every
@@ -207,7 +211,7 @@ class TKiosk : public QObject {
     kiosk_x11::PutOnDesktop(display_, w->winId(), kiosk_x11::AllDesktops);
     if (w == Backdrop) {
       handle->setTransientParent(nullptr);
-      SetKeptStates({w, true, !spanned_}, true);
+      SetKeptStates({w, !spanned_}, true);
       return;
     }
     QWindow* owner = handle->transientParent();
@@ -244,11 +248,11 @@ class TKiosk : public QObject {
   // The window-manager states the lock gives a window of the run, added or taken away.
   void SetKeptStates(const TKept& kept, bool add) {
     const unsigned long id = kept.Window->winId();
-    if (kept.Backdrop)
-      kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
-    if (kept.Backdrop && !kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_FULLSCREEN"});
+    const bool backdrop = IsBackdrop(kept);
+    if (backdrop) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+    if (backdrop && !kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_FULLSCREEN"});
     if (kept.Above) kiosk_x11::SetStates(display_, id, add, {"_NET_WM_STATE_ABOVE"});
-    if (kept.Backdrop && !add) kiosk_x11::KeepAboveDocks(display_, id, false);
+    if (backdrop && !add) kiosk_x11::KeepAboveDocks(display_, id, false);
   }
 
   // A window was shown, hidden or activated: once the window system has
@@ -276,10 +280,10 @@ class TKiosk : public QObject {
   // A window of the run on the screen: on every virtual desktop, in front,
   // the backdrop over every monitor, a window without a backdrop kept above.
   void Keep(QWidget* w) {
-    const TKept kept{w, w == Backdrop, w == Backdrop ? !spanned_ : !BackdropShown()};
+    const TKept kept{w, w == Backdrop ? !spanned_ : !BackdropShown()};
     const unsigned long id = w->winId();
-    if (kept.Backdrop) {
-      kiosk_x11::SpanAllMonitors(display_, id);
+    if (w == Backdrop) {
+      kiosk_x11::SpanAllMonitors(display_, id, spanned_);
       kiosk_x11::KeepAboveDocks(display_, id, true);
     } else if (kept.Above)
       SetKeptStates(kept, true);
@@ -298,7 +302,7 @@ class TKiosk : public QObject {
   void HoldKeyboard() {
     QWidget* holder = nullptr;
     for (const TKept& kept : kept_)
-      if (kept.Window && kept.Window->isVisible() && kept.Backdrop) holder = kept.Window;
+      if (kept.Window && kept.Window->isVisible() && IsBackdrop(kept)) holder = kept.Window;
     if (!holder) holder = FrontWindow();
     if (!holder || !holder->isVisible() || !holder->windowHandle()) return;
     holder->windowHandle()->setKeyboardGrabEnabled(true);
@@ -323,7 +327,7 @@ class TKiosk : public QObject {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal->isVisible() && !IsOutside(modal)) return modal;
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
-      if (it->Window && it->Window->isVisible() && !it->Backdrop) return it->Window;
+      if (it->Window && it->Window->isVisible() && !IsBackdrop(*it)) return it->Window;
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it)
       if (it->Window && it->Window->isVisible()) return it->Window;
     return nullptr;
@@ -340,7 +344,7 @@ class TKiosk : public QObject {
     if (!focus) return true;
     if (IsOutsideWindow(focus)) return true;
     for (const TKept& kept : kept_)
-      if (kept.Backdrop && kept.Window && kept.Window != front && kept.Window->windowHandle() == focus) return true;
+      if (IsBackdrop(kept) && kept.Window != front && kept.Window->windowHandle() == focus) return true;
     return false;
   }
 
@@ -404,7 +408,8 @@ class TKiosk : public QObject {
   std::vector<TKept> kept_;
   std::vector<TOutside> outside_;
   std::vector<TOwned> owners_;
-  bool spanned_ = true;  // a full-screen window covers every monitor
+  bool spanned_ = true;            // a full-screen window covers every monitor
+  bool backdropUnmapped_ = false;  // the window manager took the backdrop off the screen
   QMetaObject::Connection focusWatch_;
   QMetaObject::Connection recoverConnection_;
   QTimer recover_;

@@ -115,7 +115,7 @@ bool FullScreenCoversAllMonitors(Display* display) {
                             static_cast<long>(AtomOf(display, "_NET_WM_FULLSCREEN_MONITORS"))) > 0;
 }
 
-void SpanAllMonitors(Display* display, unsigned long window) {
+void SpanAllMonitors(Display* display, unsigned long window, bool fullScreen) {
   const std::vector<XRRMonitorInfo> monitors = Monitors(display);
   if (monitors.empty()) return;
   // The monitors at the top, bottom, left and right edge of the whole desktop.
@@ -127,7 +127,7 @@ void SpanAllMonitors(Display* display, unsigned long window) {
     if (m.x < monitors[left].x) left = i;
     if (m.x + m.width > monitors[right].x + monitors[right].width) right = i;
   }
-  if (FullScreenCoversAllMonitors(display)) {
+  if (fullScreen) {
     AskWindowManager(display, window, "_NET_WM_FULLSCREEN_MONITORS", {top, bottom, left, right, 1});
   } else {
     // The window manager would place the window on one monitor: asked for the whole desktop instead.

@@ -23,9 +23,10 @@ void PutOnDesktop(_XDisplay* display, unsigned long window, long desktop);
 // true when a full-screen window can cover every monitor: there is only one,
 // or the window manager can stretch a full-screen window over several.
 bool FullScreenCoversAllMonitors(_XDisplay* display);
-// Asks the window manager to stretch a full-screen window over every monitor,
-// or, one that cannot, to place and size a window over all of them.
-void SpanAllMonitors(_XDisplay* display, unsigned long window);
+// Asks the window manager to stretch a full-screen window over every monitor
+// (`fullScreen`, where FullScreenCoversAllMonitors), or else to place and size
+// a window over all of them.
+void SpanAllMonitors(_XDisplay* display, unsigned long window, bool fullScreen);
 // Asks the window manager to keep a window on the screen in the layer above
 // the desktop's panels and docks (true) or in the normal layer again, by the
 // older layer hint. Window managers that lift a full-screen window over their

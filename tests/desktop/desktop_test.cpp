@@ -46,7 +46,7 @@ namespace {
 
 Display* X = nullptr;  // the test's own connection, as another program's
 
-// Starts a program that ends with this process at the latest; its output is dropped.
+// Starts a program that ends with this process; its output is dropped.
 pid_t Spawn(const std::vector<std::string>& args) {
   if (const pid_t child = fork(); child != 0) return child;
   prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -277,6 +277,20 @@ bool BackdropCoversEveryMonitor() {
   return true;
 }
 
+// In front of the backdrop, and the backdrop in front of the main window, as
+// the window manager and the program both have it: keys typed now reach it.
+bool InFront(QWidget* w) {
+  return Shown(w) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) && Level(BlankForm) < Level(w) &&
+         Focus() == Id(w) && !BlankForm->isMinimized() && !w->isMinimized() &&
+         QGuiApplication::focusWindow() == w->windowHandle();
+}
+
+// In front still after a moment: the window manager may move the focus once
+// more while it shows minimised windows again.
+bool SettledInFront(QWidget* w) {
+  return WaitFor([&] { return InFront(w); }) && (QTest::qWait(500), WaitFor([&] { return InFront(w); }));
+}
+
 bool desktopStarted = false;
 
 class DesktopLock : public GuiTest {};
@@ -347,71 +361,62 @@ TEST_P(DesktopLockUnder, RunWindowsStayInFrontOfTheBackdropAndKeepTheFocus) {
   MainForm->ShowCentred();
   ASSERT_TRUE(WaitFor([] { return Shown(MainForm); }));
 
-  // In front as the window manager and the program both have it: keys typed now reach the window.
-  const auto inFront = [](QWidget* w) {
-    return Shown(w) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) && Level(BlankForm) < Level(w) &&
-           Focus() == Id(w) && !BlankForm->isMinimized() && !w->isMinimized() &&
-           QGuiApplication::focusWindow() == w->windowHandle();
-  };
   bool minimised = false;
-  TModalAnswers answers(
-      {
-          [](QWidget* intro) {
-            // The main window stays behind the backdrop, the run's window in front of it.
-            EXPECT_TRUE(WaitFor([&] {
-              return Shown(intro) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) &&
-                     Level(BlankForm) < Level(intro);
-            }));
-            EXPECT_FALSE(KeptAbove(MainForm));
-            EXPECT_TRUE(ShownOnAnotherDesktop(intro));
-            Click(intro, QStringLiteral("nextbuttonimage"));
-            Click(intro, QStringLiteral("nextbuttonimage"));
-          },
-          [&](QWidget* input) {
-            // The backdrop covers every monitor and panel; activated as from a task entry or
-            // minimised, it stays behind the form, which keeps the keys.
-            EXPECT_TRUE(WaitFor([&] { return inFront(input); }));
-            EXPECT_EQ(QGuiApplication::screens().size(), twoMonitors ? 2 : 1);
-            EXPECT_TRUE(WaitFor(BackdropCoversEveryMonitor));
-            Activate(BlankForm);
-            EXPECT_TRUE(WaitFor([&] { return inFront(input); })) << "after activating the backdrop";
-            Minimise(BlankForm);
-            // Settled: the window manager may move the focus once more while it shows the windows again.
-            EXPECT_TRUE(WaitFor([&] { return inFront(input); }) &&
-                        (QTest::qWait(500), WaitFor([&] { return inFront(input); })))
-                << "after minimising the backdrop";
-            // Name typed and sex given, no education: one error box.
-            ClickOn(InputForm->JmenoEdit, QPoint(4, 4));
-            Type("jan");
-            EXPECT_TRUE(WaitFor([] { return InputForm->JmenoEdit->text() == QStringLiteral("jan"); }));
-            InputForm->PohlaviComboBox->setCurrentIndex(0);
-            Click(input, QStringLiteral("nextbuttonimage"));
-          },
-          [&](QWidget* box) {
-            EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
-            ASSERT_TRUE(WaitFor([&] { return Shown(box) && Focus() == Id(box); }));
-            // Minimised as the window manager's button does it: back at once, in front, with the
-            // focus.
-            minimised = Minimise(box);
-            EXPECT_TRUE(WaitFor([&] { return inFront(box) && Shown(InputForm); }));
-            // Another program takes the focus: the box takes it back.
-            const Window other = XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
-            XMapWindow(X, other);
-            EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
-            XSetInputFocus(X, other, RevertToParent, CurrentTime);
-            EXPECT_EQ(Focus(), other);
-            EXPECT_TRUE(WaitFor([&] { return Focus() == Id(box); }));
-            XDestroyWindow(X, other);
-            PressBoxButton(box, QMessageBox::Ok);
-          },
-          [](QWidget* input) {
-            // What was entered survives the minimising.
-            EXPECT_EQ(InputForm->JmenoEdit->text(), QStringLiteral("jan"));
-            EXPECT_EQ(InputForm->PohlaviComboBox->currentIndex(), 0);
-            PressCtrlJ(input);
-          },
-      },
-      30000);
+  TModalAnswers answers({
+                            [](QWidget* intro) {
+                              // The main window stays behind the backdrop, the run's window in front of it.
+                              EXPECT_TRUE(WaitFor([&] {
+                                return Shown(intro) && Shown(BlankForm) && Level(MainForm) < Level(BlankForm) &&
+                                       Level(BlankForm) < Level(intro);
+                              }));
+                              EXPECT_FALSE(KeptAbove(MainForm));
+                              EXPECT_TRUE(ShownOnAnotherDesktop(intro));
+                              Click(intro, QStringLiteral("nextbuttonimage"));
+                              Click(intro, QStringLiteral("nextbuttonimage"));
+                            },
+                            [&](QWidget* input) {
+                              // The backdrop covers every monitor and panel; activated as from a task entry or
+                              // minimised, it stays behind the form, which keeps the keys.
+                              EXPECT_TRUE(WaitFor([&] { return InFront(input); }));
+                              EXPECT_EQ(QGuiApplication::screens().size(), twoMonitors ? 2 : 1);
+                              EXPECT_TRUE(WaitFor(BackdropCoversEveryMonitor));
+                              Activate(BlankForm);
+                              EXPECT_TRUE(WaitFor([&] { return InFront(input); })) << "after activating the backdrop";
+                              Minimise(BlankForm);
+                              EXPECT_TRUE(SettledInFront(input)) << "after minimising the backdrop";
+                              // Name typed and sex given, no education: one error box.
+                              ClickOn(InputForm->JmenoEdit, QPoint(4, 4));
+                              Type("jan");
+                              EXPECT_TRUE(WaitFor([] { return InputForm->JmenoEdit->text() == QLatin1String("jan"); }));
+                              InputForm->PohlaviComboBox->setCurrentIndex(0);
+                              Click(input, QStringLiteral("nextbuttonimage"));
+                            },
+                            [&](QWidget* box) {
+                              EXPECT_TRUE(BoxText(box).startsWith(QStringLiteral("Prosím zadejte své vzdělání.")));
+                              ASSERT_TRUE(WaitFor([&] { return Shown(box) && Focus() == Id(box); }));
+                              // Minimised as the window manager's button does it: back at once, in front, with the
+                              // focus.
+                              minimised = Minimise(box);
+                              EXPECT_TRUE(WaitFor([&] { return InFront(box) && Shown(InputForm); }));
+                              // Another program takes the focus: the box takes it back.
+                              const Window other =
+                                  XCreateSimpleWindow(X, DefaultRootWindow(X), 10, 10, 200, 150, 0, 0, 0);
+                              XMapWindow(X, other);
+                              EXPECT_TRUE(WaitFor([&] { return Shown(other); }));
+                              XSetInputFocus(X, other, RevertToParent, CurrentTime);
+                              EXPECT_EQ(Focus(), other);
+                              EXPECT_TRUE(WaitFor([&] { return Focus() == Id(box); }));
+                              XDestroyWindow(X, other);
+                              PressBoxButton(box, QMessageBox::Ok);
+                            },
+                            [](QWidget* input) {
+                              // What was entered survives the minimising.
+                              EXPECT_EQ(InputForm->JmenoEdit->text(), QStringLiteral("jan"));
+                              EXPECT_EQ(InputForm->PohlaviComboBox->currentIndex(), 0);
+                              PressCtrlJ(input);
+                            },
+                        },
+                        30000);
   MainForm->NewTestMenuItemClick();
   EXPECT_TRUE(answers.Done()) << answers.Windows().join(QLatin1Char(' ')).toStdString();
   // openbox minimises a window without a minimise button; icewm, for one, does not.
